@@ -1,0 +1,1 @@
+#include "map/map_file.hpp"
