@@ -1,10 +1,18 @@
 #include "tests/support/console_capture.hpp"
 
+#include <algorithm>
+
 namespace tessaro::testing {
 
 ScopedConsoleCapture::ScopedConsoleCapture() { UseTerminal(this); }
 
-ScopedConsoleCapture::ScopedConsoleCapture(int columns, int rows) : columns_(columns), rows_(rows) {
+ScopedConsoleCapture::ScopedConsoleCapture(int columns, int rows)
+    : columns_(columns),
+      rows_(rows),
+      screen_(static_cast<std::size_t>(std::max(rows, 0)),
+              std::string(static_cast<std::size_t>(std::max(columns, 0)), ' ')),
+      input_is_console_(true),
+      input_ended_(false) {
   UseTerminal(this);
 }
 
@@ -13,10 +21,126 @@ ScopedConsoleCapture::~ScopedConsoleCapture() { UseTerminal(nullptr); }
 void ScopedConsoleCapture::Write(std::string_view bytes) {
   text_.append(bytes);
   marked_.append(bytes);
+  if (!IsConsole()) return;
+  for (char byte : bytes) Place(byte);
+}
+
+void ScopedConsoleCapture::NextRow() {
+  if (row_ < rows_) {
+    ++row_;
+    return;
+  }
+  // Scroll: the top row goes, an empty one comes in at the bottom.
+  if (!screen_.empty()) {
+    screen_.erase(screen_.begin());
+    screen_.emplace_back(static_cast<std::size_t>(columns_), ' ');
+  }
+}
+
+void ScopedConsoleCapture::Place(char byte) {
+  if (byte == '\r') {
+    column_ = 1;
+    wrap_pending_ = false;
+    return;
+  }
+  if (byte == '\n') {
+    NextRow();
+    wrap_pending_ = false;
+    return;
+  }
+  if (wrap_pending_) {
+    column_ = 1;
+    NextRow();
+    wrap_pending_ = false;
+  }
+  if (row_ >= 1 && row_ <= rows_ && column_ >= 1 && column_ <= columns_) {
+    screen_[static_cast<std::size_t>(row_ - 1)][static_cast<std::size_t>(column_ - 1)] = byte;
+  }
+  if (column_ < columns_) {
+    ++column_;
+  } else {
+    wrap_pending_ = true;
+  }
 }
 
 void ScopedConsoleCapture::SetAttribute(int attribute) {
   marked_ += "<c" + std::to_string(attribute) + ">";
+}
+
+void ScopedConsoleCapture::MoveCursor(int row, int column) {
+  SetCursor(row > 0 ? row : row_, column > 0 ? column : column_);
+  marked_ += "<@" + std::to_string(row_) + "," + std::to_string(column_) + ">";
+}
+
+void ScopedConsoleCapture::SetCursor(int row, int column) {
+  row_ = row;
+  column_ = column;
+  wrap_pending_ = false;
+}
+
+std::string ScopedConsoleCapture::ScreenRow(int row) const {
+  if (row < 1 || row > static_cast<int>(screen_.size())) return {};
+  return screen_[static_cast<std::size_t>(row - 1)];
+}
+
+bool ScopedConsoleCapture::QueryCursor(int& row, int& column, std::string& typed) {
+  if (!IsConsole() || !input_is_console_) return false;
+  // Whatever was typed before the question reaches the program ahead of the answer.
+  for (const Burst& burst : input_) typed += burst.bytes;
+  input_.clear();
+  row = row_;
+  column = column_;
+  return true;
+}
+
+void ScopedConsoleCapture::TypeKeys(std::string_view bytes) {
+  if (!input_is_console_) {
+    input_.clear();
+    input_is_console_ = true;
+  }
+  input_ended_ = false;
+  if (!bytes.empty()) input_.push_back({std::string(bytes), false});
+}
+
+void ScopedConsoleCapture::TypeKeysAfterPause(std::string_view bytes) {
+  TypeKeys({});
+  if (!bytes.empty()) input_.push_back({std::string(bytes), true});
+}
+
+void ScopedConsoleCapture::PipeInput(std::string_view bytes) {
+  input_.clear();
+  input_is_console_ = false;
+  input_ended_ = true;
+  if (!bytes.empty()) input_.push_back({std::string(bytes), false});
+}
+
+std::size_t ScopedConsoleCapture::UnreadInput() const {
+  std::size_t count = 0;
+  for (const Burst& burst : input_) count += burst.bytes.size();
+  return count;
+}
+
+std::size_t ScopedConsoleCapture::ReadInput(std::span<char> into, int timeout_ms, bool& ended) {
+  if (input_.empty()) {
+    // A piped input ends after its bytes; a keyboard that nobody will type on again ends when
+    // the layer would wait for it for ever.
+    if (!input_ended_ && timeout_ms < 0) ++stalled_waits_;
+    if (input_ended_ || timeout_ms < 0) ended = true;
+    return 0;
+  }
+  Burst& burst = input_.front();
+  if (burst.after_pause && timeout_ms == 0) return 0;
+  burst.after_pause = false;
+  const std::size_t count = std::min(into.size(), burst.bytes.size());
+  std::copy_n(burst.bytes.begin(), count, into.begin());
+  burst.bytes.erase(0, count);
+  if (burst.bytes.empty()) input_.pop_front();
+  return count;
+}
+
+void ScopedConsoleCapture::Interrupt() {
+  ++interrupts_;
+  marked_ += "<^C>";
 }
 
 }  // namespace tessaro::testing

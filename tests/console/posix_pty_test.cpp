@@ -1,0 +1,240 @@
+// The platform's terminal on a pseudo-terminal: the test holds the other side and plays the
+// terminal, down to answering the cursor query. Results are collected while the standard
+// descriptors point at the pseudo-terminal and checked once they are back.
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "console/console.hpp"
+#include "console/key_input.hpp"
+#include "console/terminal.hpp"
+#include "tests/console/posix_fixtures.hpp"
+
+namespace tessaro {
+namespace {
+
+using testing::Drain;
+using testing::Put;
+using testing::ScopedDescriptor;
+using testing::ScopedEnv;
+
+bool SameSettings(const termios& a, const termios& b) {
+  return a.c_lflag == b.c_lflag && a.c_iflag == b.c_iflag && a.c_oflag == b.c_oflag &&
+         a.c_cc[VMIN] == b.c_cc[VMIN];
+}
+
+class PosixPtyTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!pty_.Ok()) GTEST_SKIP() << "no pseudo-terminal available";
+    // Output bytes arrive at the master exactly as written.
+    termios settings = pty_.Settings();
+    settings.c_oflag &= ~static_cast<tcflag_t>(OPOST);
+    tcsetattr(pty_.slave, TCSANOW, &settings);
+    winsize size{};
+    size.ws_col = 20;
+    size.ws_row = 10;
+    ioctl(pty_.slave, TIOCSWINSZ, &size);
+    cooked_ = pty_.Settings();
+    UseTerminal(nullptr);
+    // Reading keys once puts the layer's signal handlers in place, as a run would have by now.
+    OnPty([] {
+      CurrentTerminal().BeginKeyInput();
+      CurrentTerminal().EndKeyInput();
+    });
+  }
+  void TearDown() override { UseTerminal(nullptr); }
+
+  template <typename Action>
+  void OnPty(Action action) {
+    ScopedDescriptor in(STDIN_FILENO, pty_.slave);
+    ScopedDescriptor out(STDOUT_FILENO, pty_.slave);
+    action();
+    FlushConsole();
+  }
+
+  // Makes the standard descriptors the pseudo-terminal; for death tests, in the child only.
+  void BecomePty() const {
+    dup2(pty_.slave, STDIN_FILENO);
+    dup2(pty_.slave, STDOUT_FILENO);
+  }
+
+  const bool standard_descriptors_ = (testing::EnsureStandardDescriptors(), true);  // before pty_
+  ScopedEnv term_{"TERM", "xterm"};
+  ScopedEnv locale_{"LC_ALL", "C.UTF-8"};
+  testing::Pty pty_;
+  termios cooked_{};
+};
+
+TEST_F(PosixPtyTest, ConsoleOutputCarriesWrapColoursAndMoves) {
+  int columns = 0;
+  OnPty([&] {
+    columns = ConsoleColumns();
+    PrintText(RepeatChar(20, '\xc4'), true);
+    SetTextColor(15);
+    PrintText("ab\x1b", false);
+    TabTo(8);
+    MoveCursor(3, 4);
+    MoveCursor(11, 4);  // below the window: ignored
+  });
+  std::string rule;
+  for (int n = 0; n < 20; ++n) rule += "\u2500";
+  const std::string expected = rule + "\r\n\r\n\x1b[0;97;40mab?\x1b[8G\x1b[3;4H";
+  EXPECT_EQ(columns, 20);
+  EXPECT_EQ(Drain(pty_.master, expected.size()), expected);
+}
+
+TEST_F(PosixPtyTest, RuleIsDashOutsideUtf8) {
+  ScopedEnv locale("LC_ALL", "C");
+  OnPty([] { PrintText(RepeatChar(3, '\xc4'), false); });
+  EXPECT_EQ(Drain(pty_.master, 3), "---");
+}
+
+TEST_F(PosixPtyTest, DumbTerminalIsNoConsole) {
+  ScopedEnv term("TERM", "dumb");
+  int columns = -1;
+  OnPty([&] {
+    columns = ConsoleColumns();
+    SetTextColor(15);
+    PrintText("\xc4", true);
+  });
+  EXPECT_EQ(columns, 0);
+  EXPECT_EQ(Drain(pty_.master, 3), "\xc4\r\n");
+}
+
+TEST_F(PosixPtyTest, KeysAreReadRawAndSettingsComeBack) {
+  Put(pty_.master, "Y\x1b[Az");
+  std::vector<std::string> keys;
+  OnPty([&] {
+    for (int n = 0; n < 4; ++n) keys.push_back(ReadKey());
+  });
+  EXPECT_EQ(keys, (std::vector<std::string>{"Y", SpecialKey(key_code::kUp), "z", ""}));
+  EXPECT_TRUE(SameSettings(pty_.Settings(), cooked_));
+}
+
+TEST_F(PosixPtyTest, WaitKeyReturnsOnKeyAndLeavesIt) {
+  Put(pty_.master, "k");
+  std::string key;
+  OnPty([&] {
+    WaitKey();
+    key = ReadKey();
+  });
+  EXPECT_EQ(key, "k");
+  EXPECT_TRUE(SameSettings(pty_.Settings(), cooked_));
+}
+
+TEST_F(PosixPtyTest, CursorQueryKeepsKeysTypedBeforeReply) {
+  Put(pty_.master, "y\x1b[D\x1b[5;12R");
+  int column = 0;
+  int row = 0;
+  std::vector<std::string> keys;
+  OnPty([&] {
+    column = CursorColumn();
+    Put(pty_.master, "\x1b[6;2R");
+    row = CursorRow();
+    keys.push_back(ReadKey());
+    keys.push_back(ReadKey());
+    keys.push_back(ReadKey());
+  });
+  EXPECT_EQ(column, 12);
+  EXPECT_EQ(row, 6);
+  EXPECT_EQ(keys, (std::vector<std::string>{"y", SpecialKey(key_code::kLeft), ""}));
+  const std::string sent = Drain(pty_.master);
+  EXPECT_NE(sent.find("\x1b[6n"), std::string::npos);
+  EXPECT_TRUE(SameSettings(pty_.Settings(), cooked_));
+}
+
+TEST_F(PosixPtyTest, UnansweredCursorQueryFallsBack) {
+  int column = 0;
+  int row = -1;
+  OnPty([&] {
+    PrintText("abc", false);
+    column = CursorColumn();
+    row = CursorRow();
+  });
+  EXPECT_EQ(column, 4);  // as tracked
+  EXPECT_EQ(row, 0);     // unknown: MoveCursor keeps the row
+}
+
+volatile std::sig_atomic_t g_interrupts = 0;
+volatile std::sig_atomic_t g_canonical_at_interrupt = 0;
+
+void CountInterrupt(int) {
+  termios settings{};
+  if (tcgetattr(STDIN_FILENO, &settings) == 0) {
+    g_canonical_at_interrupt = (settings.c_lflag & ICANON) != 0 ? 1 : 0;
+  }
+  g_interrupts = g_interrupts + 1;
+}
+
+TEST_F(PosixPtyTest, CtrlCInterruptsWithSettingsRestored) {
+  struct sigaction counting {};
+  counting.sa_handler = CountInterrupt;
+  sigemptyset(&counting.sa_mask);
+  struct sigaction previous {};
+  sigaction(SIGINT, &counting, &previous);
+  g_interrupts = 0;
+  std::string key;
+  OnPty([&] {
+    // Typed while the layer reads: before that the terminal itself would take Ctrl-C.
+    CurrentTerminal().BeginKeyInput();
+    Put(pty_.master, "\x03y");
+    key = ReadKey();
+    CurrentTerminal().EndKeyInput();
+  });
+  sigaction(SIGINT, &previous, nullptr);
+  EXPECT_EQ(g_interrupts, 1);
+  EXPECT_EQ(g_canonical_at_interrupt, 1);
+  EXPECT_EQ(key, "y");  // reading went on once the program survived
+  EXPECT_TRUE(SameSettings(pty_.Settings(), cooked_));
+}
+
+using PosixPtyDeathTest = PosixPtyTest;
+
+TEST_F(PosixPtyDeathTest, CtrlCEndsProgramWithSettingsRestored) {
+  EXPECT_EXIT(
+      {
+        BecomePty();
+        CurrentTerminal().BeginKeyInput();
+        Put(pty_.master, "\x03");
+        ReadKey();
+        std::_Exit(0);
+      },
+      ::testing::KilledBySignal(SIGINT), "");
+  EXPECT_TRUE(SameSettings(pty_.Settings(), cooked_));
+}
+
+TEST_F(PosixPtyDeathTest, FatalSignalsRestoreSettings) {
+  for (int signal_number : {SIGTERM, SIGHUP, SIGINT}) {
+    EXPECT_EXIT(
+        {
+          BecomePty();
+          CurrentTerminal().BeginKeyInput();
+          raise(signal_number);
+          std::_Exit(0);
+        },
+        ::testing::KilledBySignal(signal_number), "");
+    EXPECT_TRUE(SameSettings(pty_.Settings(), cooked_)) << signal_number;
+  }
+}
+
+TEST_F(PosixPtyDeathTest, ExitRestoresSettings) {
+  EXPECT_EXIT(
+      {
+        BecomePty();
+        CurrentTerminal().BeginKeyInput();
+        std::exit(3);
+      },
+      ::testing::ExitedWithCode(3), "");
+  EXPECT_TRUE(SameSettings(pty_.Settings(), cooked_));
+}
+
+}  // namespace
+}  // namespace tessaro
