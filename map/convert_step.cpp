@@ -112,7 +112,14 @@ bool AllocateArrays(const MapFile& old_map, MapFile& new_map) {
 
 }  // namespace
 
-MapError ConvertStep(MapFile& map, const StepRules& step, MapError failure) {
+MapError ConvertStep(MapFile& map, std::span<const StepRules> steps, MapError failure) {
+  const StepRules* found = nullptr;
+  for (const StepRules& candidate : steps) {
+    if (candidate.from_version == map.mapversion) found = &candidate;
+  }
+  if (found == nullptr) return failure;
+  const StepRules& step = *found;
+
   MapFile converted;
   converted.mapversion = step.to_version;
   converted.posx = map.posx;

@@ -19,8 +19,9 @@ struct StepRules {
   void (*after)(MapFile& converted);
 };
 
-// Rebuilds every record of `map` by the step's tables into new arrays, and only then replaces
-// the old ones. When the new arrays cannot be had, returns `failure` with the map untouched.
-MapError ConvertStep(MapFile& map, const StepRules& step, MapError failure);
+// Rebuilds every record of `map` by the tables of the step that starts at its version into new
+// arrays, and only then replaces the old ones. When no step starts there, or the new arrays
+// cannot be had, returns `failure` with the map untouched.
+MapError ConvertStep(MapFile& map, std::span<const StepRules> steps, MapError failure);
 
 }  // namespace tessaro

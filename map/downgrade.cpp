@@ -148,11 +148,6 @@ constexpr StepRules kDowngradeSteps[] = {
 
 }  // namespace
 
-MapError DowngradeMap(MapFile& map) {
-  for (const StepRules& step : kDowngradeSteps) {
-    if (step.from_version == map.mapversion) return ConvertStep(map, step, CannotDowngrade);
-  }
-  return CannotDowngrade;
-}
+MapError DowngradeMap(MapFile& map) { return ConvertStep(map, kDowngradeSteps, CannotDowngrade); }
 
 }  // namespace tessaro

@@ -178,11 +178,6 @@ constexpr StepRules kUpgradeSteps[] = {
 
 }  // namespace
 
-MapError UpgradeMap(MapFile& map) {
-  for (const StepRules& step : kUpgradeSteps) {
-    if (step.from_version == map.mapversion) return ConvertStep(map, step, CannotUpgrade);
-  }
-  return CannotUpgrade;
-}
+MapError UpgradeMap(MapFile& map) { return ConvertStep(map, kUpgradeSteps, CannotUpgrade); }
 
 }  // namespace tessaro

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <climits>
 #include <cstdlib>
 #include <memory>
@@ -146,6 +147,24 @@ FileStatus CreateTemporary(const std::string& target, std::string& temporary, in
   return FileStatus::IoError;
 }
 
+// Holds back the signals that end the program while a save is under way, so that an interrupt
+// never leaves a temporary file behind; they arrive as soon as the save is done.
+class SignalsHeldBack {
+ public:
+  SignalsHeldBack() {
+    sigset_t held;
+    sigemptyset(&held);
+    for (int signal_number : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) sigaddset(&held, signal_number);
+    sigprocmask(SIG_BLOCK, &held, &previous_);
+  }
+  ~SignalsHeldBack() { sigprocmask(SIG_SETMASK, &previous_, nullptr); }
+  SignalsHeldBack(const SignalsHeldBack&) = delete;
+  SignalsHeldBack& operator=(const SignalsHeldBack&) = delete;
+
+ private:
+  sigset_t previous_{};
+};
+
 }  // namespace
 
 FileStatus ListDirectory(std::string_view directory, unsigned allowed, std::vector<std::string>& names) {
@@ -221,6 +240,7 @@ FileStatus ReplaceFile(std::string_view path, std::span<const std::span<const st
     if (AttributesOf(LastComponent(target), existing) != 0) return FileStatus::IoError;
   }
 
+  const SignalsHeldBack held_back;
   std::string temporary;
   int fd = -1;
   const FileStatus created = CreateTemporary(target, temporary, fd);
