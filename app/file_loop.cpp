@@ -17,20 +17,18 @@ std::string DerivedOutputName(const std::string& entry, std::int32_t version) {
   return stem + "_v" + IntToText(version) + ".map";
 }
 
-// Steps the map to the target one version at a time; on a failed step prints its message.
+// Converts the map to the target version; on a failed step prints its message.
 bool ConvertToTarget(MapFile& map, std::int32_t target, std::int32_t& error) {
   const std::int32_t difference = target - map.mapversion;
   const bool up = difference > 0;
   PrintText(std::string(up ? ":: Upgrading from v" : ":: Downgrading from v") + IntToText(map.mapversion) +
                 " to v" + IntToText(target),
             true);
-  for (std::int32_t step = 0; step < (up ? difference : -difference); ++step) {
-    error = up ? UpgradeMap(map) : DowngradeMap(map);
-    if (error != Ok) {
-      FreeMap(map);
-      PrintMapError(error);
-      return false;
-    }
+  error = ConvertMap(map, target);
+  if (error != Ok) {
+    FreeMap(map);
+    PrintMapError(error);
+    return false;
   }
   return true;
 }

@@ -45,6 +45,8 @@ void NormalizePath(std::string& path) {
       components[k].clear();
       --k;
       components[k].clear();
+    } else if (components[k] == ".." && k == 0 && !root.empty()) {
+      components[k].clear();  // nothing lies above the root: "/../../x" is "/x", as "/../x" is
     } else {
       ++k;
       if (k == components.size()) components.emplace_back();

@@ -61,6 +61,13 @@ std::size_t Feed(Terminal& terminal, std::string_view bytes) {
 // Moves what the console has typed into the buffer, waiting up to timeout_ms for the first byte.
 std::size_t Pump(Terminal& terminal, int timeout_ms) {
   KeyState& keys = Keys();
+  if (terminal.InputIsKeyEvents()) {
+    std::vector<KeyEvent> events;
+    bool ended = false;
+    terminal.ReadKeys(events, timeout_ms, ended);
+    keys.ended = ended;
+    return Deliver(terminal, events);
+  }
   std::array<char, 64> chunk{};
   std::size_t added = 0;
   int wait = timeout_ms;

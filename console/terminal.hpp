@@ -8,6 +8,9 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "console/key_input.hpp"
 
 namespace tessaro {
 
@@ -49,6 +52,18 @@ class Terminal {
   // Ctrl-C was typed while keys were read: give the console back its settings, then interrupt
   // the program as the platform does. Returns only if the program survives that.
   virtual void Interrupt() = 0;
+
+  // A console that reports keys as events it has already told apart (not as a byte stream for
+  // the key parser) says so here; its console input is then read with ReadKeys, not ReadInput.
+  virtual bool InputIsKeyEvents() { return false; }
+  // As ReadInput, for such a console: appends the keys typed (KeyEvent texts, Ctrl-C as an
+  // interrupt) and returns how many were appended; 0 on timeout.
+  virtual std::size_t ReadKeys(std::vector<KeyEvent>& keys, int timeout_ms, bool& ended) {
+    (void)keys;
+    (void)timeout_ms;
+    ended = true;
+    return 0;
+  }
 };
 
 // The platform's own terminal for standard input and output.

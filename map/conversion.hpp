@@ -14,6 +14,10 @@ MapError UpgradeMap(MapFile& map);
 // One version down (7 to 4). CannotDowngrade, with the map untouched, for any other version.
 MapError DowngradeMap(MapFile& map);
 
+// Up or down to `target`, the same as UpgradeMap or DowngradeMap once per version between them,
+// in fewer passes over the records; on a failed step its code, the map then only fit to be freed.
+MapError ConvertMap(MapFile& map, std::int32_t target);
+
 std::int32_t Clamp(std::int32_t value, std::int32_t low, std::int32_t high);
 
 // The lowest sector index whose wall range (`wallptr`, `wallnum` read unsigned) holds the wall;

@@ -15,13 +15,22 @@ struct StepRules {
   std::span<const FieldRule> sector;
   std::span<const FieldRule> wall;
   std::span<const FieldRule> sprite;
-  // Runs over the finished new map before it replaces the old one; may be null.
+  // Runs over the map once the pass that holds this step is done; may be null. It reads and sets
+  // only fields that the later steps copy unchanged, so it may run after them.
   void (*after)(MapFile& converted);
 };
 
-// Rebuilds every record of `map` by the tables of the step that starts at its version into new
-// arrays, and only then replaces the old ones. When no step starts there, or the new arrays
-// cannot be had, returns `failure` with the map untouched.
+// Rebuilds every record of `map` by the tables of the step that starts at its version, in the
+// arrays' own storage where it has room for the new records. All that can fail comes first: when
+// no step starts there, or storage cannot be had, returns `failure` with the map untouched.
 MapError ConvertStep(MapFile& map, std::span<const StepRules> steps, MapError failure);
+
+// The steps from the map's version to `target`, the same bytes as ConvertStep once per step,
+// with runs of steps done in one pass. `failure` when a step is missing: the map is then at the
+// version where the steps end, or anywhere on the way when storage cannot be had.
+MapError ConvertSteps(MapFile& map, std::span<const StepRules> steps, std::int32_t target, MapError failure);
+
+// ConvertSteps over the downgrade tables, which only downgrade.cpp holds.
+MapError DowngradeMapTo(MapFile& map, std::int32_t target);
 
 }  // namespace tessaro

@@ -150,4 +150,8 @@ constexpr StepRules kDowngradeSteps[] = {
 
 MapError DowngradeMap(MapFile& map) { return ConvertStep(map, kDowngradeSteps, CannotDowngrade); }
 
+MapError DowngradeMapTo(MapFile& map, std::int32_t target) {
+  return ConvertSteps(map, kDowngradeSteps, target, CannotDowngrade);
+}
+
 }  // namespace tessaro

@@ -94,8 +94,8 @@ constexpr int OldFieldsRead(Rule rule) {
 constexpr bool RulesFit(std::span<const FieldRule> table, std::span<const FieldSpec> from_layout,
                         std::span<const FieldSpec> to_layout) {
   auto find = [](std::span<const FieldSpec> fields, Field f) -> const FieldSpec* {
-    for (const FieldSpec& spec : fields) {
-      if (spec.field == f) return &spec;
+    for (const FieldSpec& place : fields) {
+      if (place.field == f) return &place;
     }
     return nullptr;
   };

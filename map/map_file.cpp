@@ -1,11 +1,13 @@
 #include "map/map_file.hpp"
 
+#include <algorithm>
 #include <array>
 #include <new>
 #include <span>
 
 #include "console/console.hpp"
 #include "map/little_endian.hpp"
+#include "map/records.hpp"
 #include "platform/file_system.hpp"
 
 namespace tessaro {
@@ -39,14 +41,18 @@ bool ReadCount(InputFile& file, std::int16_t& count) {
 
 enum class ArrayRead { Ok, Failed, NoMemory };
 
-ArrayRead ReadArray(InputFile& file, std::int16_t count, std::uint32_t record_size,
+ArrayRead ReadArray(InputFile& file, RecordKind kind, std::int16_t count, std::uint32_t record_size,
                     std::vector<std::uint8_t>& array) {
   try {
-    array.assign(static_cast<std::size_t>(count) * record_size, 0);
+    array = TakeArray(kind, static_cast<std::size_t>(count), record_size);
   } catch (const std::bad_alloc&) {
     return ArrayRead::NoMemory;
   }
-  return ReadZeroFilled(file, array) ? ArrayRead::Ok : ArrayRead::Failed;
+  // The array may hold an earlier map's bytes: what the file does not fill becomes zero.
+  std::size_t got = 0;
+  const bool read = file.Read(array, got) == FileStatus::Ok;
+  std::fill(array.begin() + static_cast<std::ptrdiff_t>(got), array.end(), std::uint8_t{0});
+  return read ? ArrayRead::Ok : ArrayRead::Failed;
 }
 
 MapError FromArrayRead(ArrayRead read) {
@@ -80,24 +86,27 @@ MapError ReadRecords(InputFile& file, MapFile& map) {
       return IoError;
     }
     if (map.numsectors <= 0 || map.numwalls <= 0 || map.numsprites < 0) return SourceCorrupted;
-    MapError error = FromArrayRead(ReadArray(file, map.numsectors, sizes.sector, map.sectordata));
-    if (error == Ok) error = FromArrayRead(ReadArray(file, map.numwalls, sizes.wall, map.walldata));
-    if (error == Ok) error = FromArrayRead(ReadArray(file, map.numsprites, sizes.sprite, map.spritedata));
+    MapError error = FromArrayRead(ReadArray(file, RecordKind::Sector, map.numsectors, sizes.sector, map.sectordata));
+    if (error == Ok) error = FromArrayRead(ReadArray(file, RecordKind::Wall, map.numwalls, sizes.wall, map.walldata));
+    if (error == Ok) {
+      error = FromArrayRead(ReadArray(file, RecordKind::Sprite, map.numsprites, sizes.sprite, map.spritedata));
+    }
     return error;
   }
   struct Array {
+    RecordKind kind;
     std::int16_t& count;
     std::uint32_t size;
     std::vector<std::uint8_t>& data;
     bool may_be_empty;
   };
-  const Array arrays[] = {{map.numsectors, sizes.sector, map.sectordata, false},
-                          {map.numwalls, sizes.wall, map.walldata, false},
-                          {map.numsprites, sizes.sprite, map.spritedata, true}};
+  const Array arrays[] = {{RecordKind::Sector, map.numsectors, sizes.sector, map.sectordata, false},
+                          {RecordKind::Wall, map.numwalls, sizes.wall, map.walldata, false},
+                          {RecordKind::Sprite, map.numsprites, sizes.sprite, map.spritedata, true}};
   for (const Array& array : arrays) {
     if (!ReadCount(file, array.count)) return IoError;
     if (array.count < 0 || (array.count == 0 && !array.may_be_empty)) return SourceCorrupted;
-    const MapError error = FromArrayRead(ReadArray(file, array.count, array.size, array.data));
+    const MapError error = FromArrayRead(ReadArray(file, array.kind, array.count, array.size, array.data));
     if (error != Ok) return error;
   }
   return Ok;
@@ -135,6 +144,7 @@ MapError OpenMap(const std::string& name, MapFile& map) {
   MapError error = ReadHeader(file, loaded);
   if (error == Ok) error = ReadRecords(file, loaded);
   if (error == Ok) map = std::move(loaded);
+  FreeMap(loaded);
   return error;
 }
 
@@ -169,7 +179,12 @@ MapError SaveMap(const std::string& name, const MapFile& map) {
   return written == FileStatus::Ok ? Ok : FromFileStatus(written, IoError);
 }
 
-void FreeMap(MapFile& map) { map = MapFile{}; }
+void FreeMap(MapFile& map) {
+  ReturnArray(map.sectordata);
+  ReturnArray(map.walldata);
+  ReturnArray(map.spritedata);
+  map = MapFile{};
+}
 
 void PrintMapError(std::int32_t error) {
   static constexpr std::string_view kMessages[] = {

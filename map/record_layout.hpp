@@ -45,8 +45,8 @@ struct RecordLayout {
   std::uint32_t size;
 
   constexpr const FieldSpec* Find(Field field) const {
-    for (const FieldSpec& spec : fields) {
-      if (spec.field == field) return &spec;
+    for (const FieldSpec& place : fields) {
+      if (place.field == field) return &place;
     }
     return nullptr;
   }
@@ -56,11 +56,11 @@ struct RecordLayout {
 const RecordLayout& LayoutOf(std::int32_t version, RecordKind kind);
 
 // A field of one record. The record must be a whole record of the field's layout.
-inline std::int32_t ReadField(const std::uint8_t* record, const FieldSpec& spec) {
-  return LoadLittleEndian(record + spec.offset, spec.size, spec.sign);
+inline std::int32_t ReadField(const std::uint8_t* record, const FieldSpec& place) {
+  return LoadLittleEndian(record + place.offset, place.size, place.sign);
 }
-inline void WriteField(std::uint8_t* record, const FieldSpec& spec, std::int32_t value) {
-  StoreLittleEndian(record + spec.offset, spec.size, value);
+inline void WriteField(std::uint8_t* record, const FieldSpec& place, std::int32_t value) {
+  StoreLittleEndian(record + place.offset, place.size, value);
 }
 
 namespace layout {
@@ -203,9 +203,9 @@ inline constexpr FieldSpec kSpriteV7[] = {
 // Fields follow each other without gaps and fill the record exactly.
 constexpr bool Packed(std::span<const FieldSpec> fields, std::uint32_t record_size) {
   std::uint32_t next = 0;
-  for (const FieldSpec& spec : fields) {
-    if (spec.offset != next) return false;
-    next += spec.size;
+  for (const FieldSpec& place : fields) {
+    if (place.offset != next) return false;
+    next += place.size;
   }
   return next == record_size;
 }

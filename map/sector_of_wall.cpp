@@ -19,6 +19,29 @@ WallRange RangeOf(const MapFile& map, std::int32_t sector) {
   return {wallptr, wallptr + wallnum - 1};
 }
 
+// RangeOf for every held sector in turn, with the fields found once.
+class SectorRanges {
+ public:
+  explicit SectorRanges(const MapFile& map)
+      : layout_(LayoutOf(map.mapversion, RecordKind::Sector)),
+        wallptr_(layout_.Find(Field::wallptr)),
+        wallnum_(layout_.Find(Field::wallnum)),
+        records_(RecordBytes(map, RecordKind::Sector).data()) {}
+
+  WallRange Of(std::int32_t sector) const {
+    const std::uint8_t* record = records_ + static_cast<std::size_t>(sector) * layout_.size;
+    const std::int32_t wallptr = wallptr_ != nullptr ? LoadField(record, *wallptr_) & 0xFFFF : 0;
+    const std::int32_t wallnum = wallnum_ != nullptr ? LoadField(record, *wallnum_) & 0xFFFF : 0;
+    return {wallptr, wallptr + wallnum - 1};
+  }
+
+ private:
+  const RecordLayout& layout_;
+  const FieldSpec* wallptr_;
+  const FieldSpec* wallnum_;
+  const std::uint8_t* records_;
+};
+
 }  // namespace
 
 std::int32_t Clamp(std::int32_t value, std::int32_t low, std::int32_t high) {
@@ -53,8 +76,9 @@ std::vector<std::int32_t> SectorsOfWalls(const MapFile& map) {
     return w;
   };
   const std::int32_t sectors = RecordsHeld(map, RecordKind::Sector);
+  const SectorRanges ranges(map);
   for (std::int32_t sector = 0; sector < sectors; ++sector) {
-    const WallRange range = RangeOf(map, sector);
+    const WallRange range = ranges.Of(sector);
     const std::int32_t last = std::min(range.last, walls - 1);
     for (std::int32_t w = range.first <= last ? find_free(range.first) : walls; w <= last; w = find_free(w + 1)) {
       owner[static_cast<std::size_t>(w)] = sector;

@@ -61,14 +61,25 @@ constexpr FieldRule kSprite3To4[] = {
 static_assert(RulesFit(kSprite3To4, kSpriteV3, kSpriteV4));
 
 // Version 3 masked walls kept their mask tile on the far side only; version 4 wants it on both.
+// Later steps copy the fields it reads and sets, so it runs on whichever version a pass ends at.
 void FillMaskedWalls(MapFile& map) {
+  // Fields found once, as the pass visits every wall.
+  const RecordLayout& layout = LayoutOf(map.mapversion, RecordKind::Wall);
+  const FieldSpec* const next = layout.Find(nextwall);
+  const FieldSpec* const status = layout.Find(cstat);
+  const FieldSpec* const mask = layout.Find(overpicnum);
+  const FieldSpec* const tile = layout.Find(picnum);
+  if (next == nullptr || status == nullptr || mask == nullptr || tile == nullptr) return;
   const std::int32_t walls = RecordsHeld(map, RecordKind::Wall);
+  std::uint8_t* const records = map.walldata.data();
   for (std::int32_t wall = 0; wall < walls; ++wall) {
-    const std::int32_t other = GetField(map, RecordKind::Wall, wall, nextwall);
-    const bool masked = (GetField(map, RecordKind::Wall, wall, cstat) & 16) != 0;
+    std::uint8_t* const record = records + static_cast<std::size_t>(wall) * layout.size;
+    const std::int32_t other = LoadField(record, *next);
+    const bool masked = (LoadField(record, *status) & 16) != 0;
     if (other < 0 || other >= walls || !masked) continue;
-    if (GetField(map, RecordKind::Wall, wall, overpicnum) != 0) continue;
-    SetField(map, RecordKind::Wall, wall, overpicnum, GetField(map, RecordKind::Wall, other, picnum));
+    if (LoadField(record, *mask) != 0) continue;
+    const std::uint8_t* const far = records + static_cast<std::size_t>(other) * layout.size;
+    StoreField(record + mask->offset, mask->size, LoadField(far, *tile));
   }
 }
 
@@ -179,5 +190,10 @@ constexpr StepRules kUpgradeSteps[] = {
 }  // namespace
 
 MapError UpgradeMap(MapFile& map) { return ConvertStep(map, kUpgradeSteps, CannotUpgrade); }
+
+MapError ConvertMap(MapFile& map, std::int32_t target) {
+  if (target > map.mapversion) return ConvertSteps(map, kUpgradeSteps, target, CannotUpgrade);
+  return DowngradeMapTo(map, target);
+}
 
 }  // namespace tessaro

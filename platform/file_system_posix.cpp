@@ -1,14 +1,18 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <climits>
 #include <cstdlib>
 #include <memory>
+#include <set>
+#include <utility>
 
 #include "platform/file_system.hpp"
 
@@ -39,8 +43,9 @@ FileStatus OpenDirectory(const std::string& path, DirHandle& dir) {
   return OutOfHandles(errno) ? FileStatus::NoHandle : FileStatus::NotFound;
 }
 
-// The first name of `directory` (in byte order) equal to `name` ignoring the case of A to Z.
-FileStatus MatchInDirectory(const std::string& directory, std::string_view name, std::string& match) {
+// The first name of `directory` (in byte order) equal to `name` ignoring the case of A to Z,
+// read from the directory itself.
+FileStatus ScanDirectory(const std::string& directory, std::string_view name, std::string& match) {
   DirHandle dir;
   const FileStatus opened = OpenDirectory(directory, dir);
   if (opened != FileStatus::Ok) return opened;
@@ -54,14 +59,118 @@ FileStatus MatchInDirectory(const std::string& directory, std::string_view name,
   return found ? FileStatus::Ok : FileStatus::NotFound;
 }
 
+std::string LowerName(std::string_view name) {
+  std::string lower(name);
+  for (char& c : lower) c = LowerAscii(c);
+  return lower;
+}
+
+// Directory listings kept for the run, for lookups that ignore case: each save looks up its output
+// name twice, and a folder of hundreds of maps read for every lookup costs more than the maps. A
+// listing is used while the directory's modification time is the one seen before it was read, and
+// this program's own saves update both. A listing read moments after a change is read again next
+// time, as coarse timestamps would hide a change in the same tick; with such timestamps a change
+// another program makes in the same tick as one of our saves can still go unseen.
+class KnownDirectories {
+ public:
+  FileStatus Match(const std::string& directory, std::string_view name, std::string& match) {
+    struct stat info{};
+    if (stat(PathOf(directory), &info) != 0) return ScanDirectory(directory, name, match);
+    Directory* known = Find(info);
+    if (known == nullptr || !known->trusted || !SameTime(known->modified, info.st_mtim)) {
+      const FileStatus read = Read(directory, info, known);
+      if (read != FileStatus::Ok) return read;
+    }
+    const std::string lower = LowerName(name);
+    const auto first = known->names.lower_bound({lower, std::string()});
+    if (first == known->names.end() || first->first != lower) return FileStatus::NotFound;
+    match = first->second;
+    return FileStatus::Ok;
+  }
+
+  // The directory as it is before this program saves `name` into it, and again afterwards.
+  struct stat Before(const std::string& directory) const {
+    struct stat info{};
+    if (stat(PathOf(directory), &info) != 0) info.st_ino = 0;
+    return info;
+  }
+  void Saved(const std::string& directory, const struct stat& before, std::string_view name) {
+    struct stat after{};
+    Directory* known = before.st_ino != 0 ? Find(before) : nullptr;
+    if (known == nullptr || !SameTime(known->modified, before.st_mtim)) return;
+    if (stat(PathOf(directory), &after) != 0) return;
+    known->names.emplace(LowerName(name), std::string(name));
+    known->modified = after.st_mtim;
+    known->trusted = true;
+  }
+
+ private:
+  static constexpr std::size_t kKept = 8;
+  // Longer than a tick of the coarsest timestamps.
+  static constexpr std::chrono::milliseconds kSettled{20};
+
+  struct Directory {
+    dev_t device;
+    ino_t inode;
+    timespec modified;
+    bool trusted;
+    std::set<std::pair<std::string, std::string>> names;  // lower-case form, then the name itself
+  };
+
+  static const char* PathOf(const std::string& directory) { return directory.empty() ? "." : directory.c_str(); }
+
+  static bool SameTime(const timespec& a, const timespec& b) {
+    return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+  }
+
+  Directory* Find(const struct stat& info) {
+    for (Directory& d : directories_) {
+      if (d.device == info.st_dev && d.inode == info.st_ino) return &d;
+    }
+    return nullptr;
+  }
+
+  FileStatus Read(const std::string& directory, const struct stat& info, Directory*& known) {
+    DirHandle dir;
+    const FileStatus opened = OpenDirectory(directory, dir);
+    if (opened != FileStatus::Ok) return opened;
+    using std::chrono::system_clock;
+    const auto since_epoch = std::chrono::seconds(info.st_mtim.tv_sec) + std::chrono::nanoseconds(info.st_mtim.tv_nsec);
+    const system_clock::time_point modified(std::chrono::duration_cast<system_clock::duration>(since_epoch));
+    Directory fresh{info.st_dev, info.st_ino, info.st_mtim, modified + kSettled < system_clock::now(), {}};
+    while (const dirent* entry = readdir(dir.get())) fresh.names.emplace(LowerName(entry->d_name), entry->d_name);
+    if (known == nullptr) {
+      if (directories_.size() == kKept) directories_.erase(directories_.begin());
+      directories_.push_back(std::move(fresh));
+      known = &directories_.back();
+    } else {
+      *known = std::move(fresh);
+    }
+    return FileStatus::Ok;
+  }
+
+  std::vector<Directory> directories_;  // the first read first
+};
+
+KnownDirectories& Known() {
+  static KnownDirectories known;
+  return known;
+}
+
+// The first name of `directory` (in byte order) equal to `name` ignoring the case of A to Z.
+FileStatus MatchInDirectory(const std::string& directory, std::string_view name, std::string& match) {
+  return Known().Match(directory, name, match);
+}
+
 bool Exists(const std::string& path) {
   struct stat info{};
   return lstat(path.c_str(), &info) == 0;
 }
 
 // The path as the file system spells it: a component that does not exist as given is looked up
-// ignoring case. Components that cannot be found stay as given.
-FileStatus ResolveCase(std::string_view path, std::string& resolved) {
+// ignoring case. Components that cannot be found stay as given, and `missing` tells of them.
+FileStatus ResolveCase(std::string_view path, std::string& resolved, bool& missing) {
+  missing = false;
   resolved.clear();
   std::size_t start = 0;
   if (!path.empty() && path.front() == '/') {
@@ -82,6 +191,7 @@ FileStatus ResolveCase(std::string_view path, std::string& resolved) {
         if (matched != FileStatus::Ok) {
           spelled = component;
           searching = false;
+          missing = true;
         }
       }
       resolved = parent + spelled;
@@ -113,20 +223,26 @@ std::string_view LastComponent(std::string_view path) {
   return slash == std::string_view::npos ? path : path.substr(slash + 1);
 }
 
-// Attributes of an existing path; a link counts as what it leads to, a broken one as a system file.
-unsigned AttributesOfPath(const std::string& path) {
-  struct stat info{};
-  if (stat(path.c_str(), &info) != 0) return kAttrSystem;
-  return AttributesOf(LastComponent(path), info);
-}
-
-FileStatus WriteAll(int fd, std::span<const std::uint8_t> bytes) {
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t wrote = write(fd, bytes.data() + done, bytes.size() - done);
+// The pieces back to back, in one call unless the system takes less than it is given.
+FileStatus WritePieces(int fd, std::span<const std::span<const std::uint8_t>> pieces) {
+  std::vector<iovec> left;
+  for (const auto& piece : pieces) {
+    if (!piece.empty()) left.push_back({const_cast<std::uint8_t*>(piece.data()), piece.size()});
+  }
+  std::size_t first = 0;
+  while (first < left.size()) {
+    const auto count = static_cast<int>(std::min<std::size_t>(left.size() - first, IOV_MAX));
+    const ssize_t wrote = writev(fd, left.data() + first, count);
     if (wrote < 0 && errno == EINTR) continue;
     if (wrote <= 0) return FileStatus::IoError;
-    done += static_cast<std::size_t>(wrote);
+    for (auto done = static_cast<std::size_t>(wrote); done > 0;) {
+      iovec& piece = left[first];
+      const std::size_t taken = std::min(done, piece.iov_len);
+      piece.iov_base = static_cast<std::uint8_t*>(piece.iov_base) + taken;
+      piece.iov_len -= taken;
+      done -= taken;
+      if (piece.iov_len == 0) ++first;
+    }
   }
   return FileStatus::Ok;
 }
@@ -170,7 +286,8 @@ class SignalsHeldBack {
 FileStatus ListDirectory(std::string_view directory, unsigned allowed, std::vector<std::string>& names) {
   names.clear();
   std::string resolved;
-  const FileStatus resolved_status = ResolveCase(directory, resolved);
+  bool missing = false;
+  const FileStatus resolved_status = ResolveCase(directory, resolved, missing);
   if (resolved_status != FileStatus::Ok) return resolved_status;
   if (!resolved.empty() && resolved.back() != '/') resolved += '/';
   DirHandle dir;
@@ -189,10 +306,20 @@ FileStatus ListDirectory(std::string_view directory, unsigned allowed, std::vect
 }
 
 FileStatus FindFile(std::string_view path, unsigned allowed, std::string& found) {
-  const FileStatus resolved = ResolveCase(path, found);
+  bool missing = false;
+  const FileStatus resolved = ResolveCase(path, found, missing);
   if (resolved != FileStatus::Ok) return resolved;
-  if (found.empty() || !Exists(found)) return FileStatus::NotFound;
-  return Allowed(AttributesOfPath(found), allowed) ? FileStatus::Ok : FileStatus::NotFound;
+  if (found.empty() || missing) return FileStatus::NotFound;
+  // A link counts as what it leads to, a broken one as a system file. One look for what exists;
+  // a second only to tell a missing entry from a broken link.
+  struct stat info{};
+  unsigned attributes = kAttrSystem;
+  if (stat(found.c_str(), &info) == 0) {
+    attributes = AttributesOf(LastComponent(found), info);
+  } else if (!Exists(found)) {
+    return FileStatus::NotFound;
+  }
+  return Allowed(attributes, allowed) ? FileStatus::Ok : FileStatus::NotFound;
 }
 
 InputFile::~InputFile() {
@@ -226,12 +353,13 @@ FileStatus InputFile::Read(std::span<std::uint8_t> into, std::size_t& got) {
 
 FileStatus ReplaceFile(std::string_view path, std::span<const std::span<const std::uint8_t>> pieces) {
   std::string target;
-  const FileStatus resolved = ResolveCase(path, target);
+  bool missing = false;
+  const FileStatus resolved = ResolveCase(path, target, missing);
   if (resolved != FileStatus::Ok) return resolved;
   if (target.empty()) return FileStatus::IoError;
 
   struct stat existing{};
-  const bool replacing = stat(target.c_str(), &existing) == 0;
+  const bool replacing = !missing && stat(target.c_str(), &existing) == 0;
   if (replacing) {
     // Save through a link into the file it leads to, so the link stays a link.
     char real[PATH_MAX];
@@ -240,6 +368,8 @@ FileStatus ReplaceFile(std::string_view path, std::span<const std::span<const st
     if (AttributesOf(LastComponent(target), existing) != 0) return FileStatus::IoError;
   }
 
+  const std::string directory(target.substr(0, target.size() - LastComponent(target).size()));
+  const struct stat before = Known().Before(directory);
   const SignalsHeldBack held_back;
   std::string temporary;
   int fd = -1;
@@ -247,12 +377,11 @@ FileStatus ReplaceFile(std::string_view path, std::span<const std::span<const st
   if (created != FileStatus::Ok) return created;
   FileStatus status = FileStatus::Ok;
   if (replacing && fchmod(fd, existing.st_mode & 07777) != 0) status = FileStatus::IoError;
-  for (const auto& piece : pieces) {
-    if (status == FileStatus::Ok) status = WriteAll(fd, piece);
-  }
+  if (status == FileStatus::Ok) status = WritePieces(fd, pieces);
   if (close(fd) != 0) status = FileStatus::IoError;
   if (status == FileStatus::Ok && rename(temporary.c_str(), target.c_str()) != 0) status = FileStatus::IoError;
   if (status != FileStatus::Ok) unlink(temporary.c_str());
+  if (status == FileStatus::Ok) Known().Saved(directory, before, LastComponent(target));
   return status;
 }
 

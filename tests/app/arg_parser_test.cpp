@@ -24,147 +24,100 @@ class ParseCommandLineTest : public ::testing::Test {
     return ParseCommandLine(words, table_, state_);
   }
 
+  // Source | output | script | version | run error | option flags.
+  std::string Stored() const {
+    return state_.SourcePath + "|" + state_.OutputPath + "|" + state_.ScriptPath + "|" +
+           std::to_string(state_.TargetVersion) + "|" + std::to_string(state_.RunError) + "|" +
+           std::to_string(state_.OptionFlags);
+  }
+
   testing::ScopedConsoleCapture console_{80, 25};
   ArgTable table_;
   RunState state_;
 };
 
 TEST_F(ParseCommandLineTest, KeywordsInFullOrAbbreviatedInAnyCase) {
-  for (const char* word : {"-In", "-in", "-IN", "-i", "-I", " -iN "}) {
-    state_.SourcePath.clear();
-    EXPECT_EQ(Parse({word, "x"}), 0) << word;
-    EXPECT_EQ(state_.SourcePath, "x.map") << word;
-  }
-  for (const char* word : {"-SwapTiles", "-st", "-ST", "-swaptiles", "-sT"}) {
-    state_.ScriptPath.clear();
-    EXPECT_EQ(Parse({word, "list"}), 0) << word;
-    EXPECT_EQ(state_.ScriptPath, "list.txt") << word;
-  }
-  EXPECT_EQ(Parse({"-o", "Out"}), 0);
-  EXPECT_EQ(state_.OutputPath, "out.map");
-}
-
-TEST_F(ParseCommandLineTest, PathsAreCompletedAndNormalized) {
-  EXPECT_EQ(Parse({"-In", "E1L1", "-Out", "Maps\\New.MAP", "-SwapTiles", "Scripts/Swap.TXT"}), 0);
-  EXPECT_EQ(console_.Text(), kParsing);
-  EXPECT_EQ(state_.SourcePath, "e1l1.map");
-  EXPECT_EQ(state_.OutputPath, "maps/new.map");
-  EXPECT_EQ(state_.ScriptPath, "scripts/swap.txt");
-  EXPECT_EQ(state_.RunError, 0);
-}
-
-TEST_F(ParseCommandLineTest, ValueStartingWithDashIsStillAValue) {
-  EXPECT_EQ(Parse({"-In", "-Out"}), 0);
-  EXPECT_EQ(state_.SourcePath, "-out.map");
-  EXPECT_EQ(state_.OutputPath, "");
-}
-
-TEST_F(ParseCommandLineTest, RepeatedOptionLastOneWins) {
-  EXPECT_EQ(Parse({"-In", "a.map", "-i", "b.map"}), 0);
-  EXPECT_EQ(state_.SourcePath, "b.map");
-}
-
-TEST_F(ParseCommandLineTest, UnknownArgumentStopsReading) {
-  EXPECT_EQ(Parse({"-In", "a", "-Ins", "-Out", "b"}), 1);
-  EXPECT_EQ(console_.Text(), std::string(kParsing) + "   Argument unknown: \"-Ins\"\r\n");
-  EXPECT_EQ(state_.SourcePath, "a.map");  // taken before the stop
-  EXPECT_EQ(state_.OutputPath, "");
-  EXPECT_EQ(state_.RunError, 0);
-}
-
-TEST_F(ParseCommandLineTest, LonelyParameterShowsTheWordAsTyped) {
-  EXPECT_EQ(Parse({"foo.map"}), 1);
-  EXPECT_EQ(console_.Text(), std::string(kParsing) + "   Lonely parameter: \"foo.map\"\r\n");
-}
-
-TEST_F(ParseCommandLineTest, LeadingSpaceMakesALonelyParameterUntrimmed) {
-  EXPECT_EQ(Parse({" -x "}), 1);
-  EXPECT_EQ(console_.Text(), std::string(kParsing) + "   Lonely parameter: \" -x \"\r\n");
-}
-
-TEST_F(ParseCommandLineTest, MissingParametersPrintsTheUsage) {
-  EXPECT_EQ(Parse({"-In"}), 1);
-  EXPECT_EQ(console_.Text(),
-            std::string(kParsing) + "   Missing parameters: \"-In <File>\"\r\n");
-  EXPECT_EQ(console_.Marked(), std::string(kParsing) +
-                                   "   Missing parameters: <c7>\"<c15>-<c15>I<c7>n<c8> <File>"
-                                   "<c7>\"\r\n");
-  EXPECT_EQ(state_.SourcePath, "");
-}
-
-TEST_F(ParseCommandLineTest, EmptyValueCountsAsMissing) {
-  EXPECT_EQ(Parse({"-SwapTiles", "", "x"}), 1);
-  EXPECT_EQ(console_.Text(),
-            std::string(kParsing) + "   Missing parameters: \"-SwapTiles <Script>\"\r\n");
-  EXPECT_EQ(state_.ScriptPath, "");
-}
-
-TEST_F(ParseCommandLineTest, FailedValueCheckStopsWithRunError) {
-  EXPECT_EQ(Parse({"-v", "9", "-In", "x"}), 0);
-  // The registered keyword, not the word as typed.
-  EXPECT_EQ(console_.Text(),
-            std::string(kParsing) + "-Version: <Version> must be a value between 3 and 7\r\n");
-  EXPECT_EQ(state_.RunError, 1);
-  EXPECT_EQ(state_.TargetVersion, 0);
-  EXPECT_EQ(state_.SourcePath, "");
-}
-
-TEST_F(ParseCommandLineTest, VersionIsReadAndRounded) {
   const struct {
-    const char* word;
-    std::int32_t version;
-  } cases[] = {{"3", 3}, {"7", 7}, {"7.5", 8}, {"6.5", 6}, {"&H5", 5}, {"2.5", 2}};
-  for (const auto& c : cases) {
-    state_.TargetVersion = 0;
-    EXPECT_EQ(Parse({"-Version", c.word}), 0) << c.word;
-    EXPECT_EQ(state_.TargetVersion, c.version) << c.word;
+    std::vector<const char*> words;
+    const char* stored;
+  } groups[] = {{{"-In", "-in", "-IN", "-i", "-I", " -iN "}, "name.map|||0|0|0"},
+                {{"-SwapTiles", "-st", "-ST", "-swaptiles", "-sT"}, "||name.txt|0|0|0"},
+                {{"-Out", "-o"}, "|name.map||0|0|0"}};
+  for (const auto& group : groups) {
+    for (const char* word : group.words) {
+      state_ = RunState();
+      EXPECT_EQ(Parse({word, "Name"}), 0) << word;
+      EXPECT_EQ(Stored(), group.stored) << word;
+    }
   }
-  EXPECT_EQ(state_.RunError, 0);
 }
 
-TEST_F(ParseCommandLineTest, ReplaceTwiceAnnouncesItOnce) {
-  EXPECT_EQ(Parse({"-Replace", "-In", "x", "-r"}), 0);
-  EXPECT_EQ(console_.Text(), std::string(kParsing) +
-                                 ":: OPTIONS\r\n"
-                                 "   Always overwrite existing files\r\n");
-  EXPECT_EQ(state_.OptionFlags, kReplaceAlways);
-  EXPECT_EQ(table_.entries[4].applied, 1);
+// Every result of a command line: what it returns, prints after the parsing line, and stores.
+TEST_F(ParseCommandLineTest, ResultsAndMessages) {
+  struct Case {
+    std::vector<std::string> words;
+    std::int32_t result;
+    std::string printed;
+    std::string stored;
+  };
+  const Case cases[] = {
+      {{"-In", "E1L1", "-Out", "Maps\\New.MAP", "-SwapTiles", "Scripts/Swap.TXT"}, 0, "",
+       "e1l1.map|maps/new.map|scripts/swap.txt|0|0|0"},
+      {{"-In", "-Out"}, 0, "", "-out.map|||0|0|0"},  // a value starting with a dash is still a value
+      {{"-In", "a.map", "-i", "b.map"}, 0, "", "b.map|||0|0|0"},
+      {{"-In", "a", "", "-Out", "b", "-bogus"}, 0, "", "a.map|||0|0|0"},  // an empty word ends the list
+      {{"-In", "a", "-Ins", "-Out", "b"}, 1, "   Argument unknown: \"-Ins\"\r\n", "a.map|||0|0|0"},
+      {{"foo.map"}, 1, "   Lonely parameter: \"foo.map\"\r\n", "|||0|0|0"},
+      {{" -x "}, 1, "   Lonely parameter: \" -x \"\r\n", "|||0|0|0"},
+      {{"-In"}, 1, "   Missing parameters: \"-In <File>\"\r\n", "|||0|0|0"},
+      {{"-SwapTiles", "", "x"}, 1, "   Missing parameters: \"-SwapTiles <Script>\"\r\n", "|||0|0|0"},
+      // The registered keyword, not the word as typed.
+      {{"-v", "9", "-In", "x"}, 0, "-Version: <Version> must be a value between 3 and 7\r\n", "|||0|1|0"},
+      {{"-Replace", "-In", "x", "-r"}, 0, ":: OPTIONS\r\n   Always overwrite existing files\r\n", "x.map|||0|0|1"},
+      {{"-Version", "3"}, 0, "", "|||3|0|0"},
+      {{"-Version", "7"}, 0, "", "|||7|0|0"},
+      {{"-Version", "7.5"}, 0, "", "|||8|0|0"},
+      {{"-Version", "6.5"}, 0, "", "|||6|0|0"},
+      {{"-Version", "&H5"}, 0, "", "|||5|0|0"},
+      {{"-Version", "2.5"}, 0, "", "|||2|0|0"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.words.front());
+    testing::ScopedConsoleCapture console(80, 25);
+    ArgTable table;
+    state_ = RunState();
+    RegisterRunArgs(table, state_);
+    std::vector<std::string> words = c.words;
+    words.insert(words.begin(), "tessaro");
+    EXPECT_EQ(ParseCommandLine(words, table, state_), c.result);
+    EXPECT_EQ(console.Text(), kParsing + c.printed);
+    EXPECT_EQ(Stored(), c.stored);
+  }
 }
 
-TEST_F(ParseCommandLineTest, EmptyWordEndsTheList) {
-  EXPECT_EQ(Parse({"-In", "a", "", "-Out", "b", "-bogus"}), 0);
-  EXPECT_EQ(console_.Text(), kParsing);
-  EXPECT_EQ(state_.SourcePath, "a.map");
-  EXPECT_EQ(state_.OutputPath, "");
+TEST_F(ParseCommandLineTest, MissingParametersShowTheUsageInColour) {
+  EXPECT_EQ(Parse({"-In"}), 1);
+  EXPECT_EQ(console_.Marked(), std::string(kParsing) +
+                                   "   Missing parameters: <c7>\"<c15>-<c15>I<c7>n<c8> <File><c7>\"\r\n");
 }
 
-TEST_F(ParseCommandLineTest, NoWordsShowsHelp) {
-  EXPECT_EQ(Parse({}), 1);
-  const std::string text = console_.Text();
-  EXPECT_EQ(text.rfind("Syntax: TESSARO.EXE [Commands]\r\n", 0), 0u) << text;
-  EXPECT_EQ(text.find(":: Parsing"), std::string::npos);
-}
-
-TEST_F(ParseCommandLineTest, EmptyFirstWordShowsHelp) {
-  EXPECT_EQ(Parse({"", "-In", "a"}), 1);
-  EXPECT_EQ(console_.Text().rfind("Syntax: ", 0), 0u);
+TEST_F(ParseCommandLineTest, NoWordsOrAnEmptyFirstWordShowHelp) {
+  const std::vector<std::vector<std::string>> lines = {{"tessaro"}, {"tessaro", "", "-In", "a"}, {}};
+  for (const auto& words : lines) {
+    testing::ScopedConsoleCapture console(80, 25);
+    EXPECT_EQ(ParseCommandLine(words, table_, state_), 1);
+    EXPECT_EQ(console.Text().rfind("Syntax: TESSARO.EXE [Commands]\r\n", 0), 0u) << console.Text();
+  }
   EXPECT_EQ(state_.SourcePath, "");
-}
-
-TEST_F(ParseCommandLineTest, NoProgramNameAtAll) {
-  EXPECT_EQ(ParseCommandLine({}, table_, state_), 1);
-  EXPECT_EQ(console_.Text().rfind("Syntax: ", 0), 0u);
 }
 
 TEST_F(ParseCommandLineTest, OddWordsEndCleanly) {
   const std::string long_word(100000, '-');
-  for (const std::string& word :
-       {std::string("-"), std::string(" "), std::string("\""), std::string(":"),
-        std::string("-\xFF\x80"), std::string("\0x", 2), long_word}) {
+  for (const std::string& word : {std::string("-"), std::string(" "), std::string("\""), std::string(":"),
+                                  std::string("-\xFF\x80"), std::string("\0x", 2), long_word}) {
     EXPECT_EQ(Parse({word}), 1);
   }
-  EXPECT_EQ(state_.SourcePath, "");
-  EXPECT_EQ(state_.OptionFlags, 0u);
+  EXPECT_EQ(Stored(), "|||0|0|0");
 }
 
 TEST_F(ParseCommandLineTest, FlagWithoutTargetIsPassedOver) {
@@ -174,86 +127,52 @@ TEST_F(ParseCommandLineTest, FlagWithoutTargetIsPassedOver) {
   EXPECT_EQ(console_.Text(), std::string(kParsing) + "   Argument unknown: \"-Lost\"\r\n");
 }
 
-class CheckArgValuesTest : public ::testing::Test {
- protected:
-  CheckedValues Check(std::vector<std::string> values, const char* template_text) {
-    return CheckArgValues("-Key", values, template_text, state_);
-  }
-
-  testing::ScopedConsoleCapture console_;
-  RunState state_;
-};
-
-TEST_F(CheckArgValuesTest, MapAndFilComplete) {
-  const struct {
+TEST(CheckArgValuesTest, EachTypeCompletesOrRejectsItsValue) {
+  struct Case {
     const char* templ;
     const char* given;
+    bool ok;
     const char* checked;
-  } cases[] = {
-      {"MAP:File", "e1l1", "e1l1.map"},     {"MAP:File", "E1L1.MAP", "E1L1.MAP"},
-      {"MAP:File", "map", "map.map"},       {"MAP:File", "a.mapx", "a.mapx.map"},
-      {"map:File", "x", "x.map"},           {"FIL:Script", "list", "list.txt"},
-      {"FIL:Script", "LIST.Txt", "LIST.Txt"}, {"FIL:Script", "a.map", "a.map.txt"},
+    const char* printed;
   };
-  for (const auto& c : cases) {
-    const CheckedValues result = Check({c.given}, c.templ);
-    EXPECT_TRUE(result.ok) << c.given;
-    ASSERT_EQ(result.values.size(), 1u);
-    EXPECT_EQ(result.values[0], c.checked);
-  }
-  EXPECT_EQ(console_.Text(), "");
-  EXPECT_EQ(state_.RunError, 0);
-}
-
-TEST_F(CheckArgValuesTest, VersionBoundsPass) {
-  for (const char* given : {"3", "7", "7.5", "2.5", "  5"}) {
-    const CheckedValues result = Check({given}, "VER:Version");
-    EXPECT_TRUE(result.ok) << given;
-    ASSERT_EQ(result.values.size(), 1u);
-    EXPECT_EQ(result.values[0], given);  // passed on unchanged
-  }
-  EXPECT_EQ(console_.Text(), "");
-  EXPECT_EQ(state_.RunError, 0);
-}
-
-TEST_F(CheckArgValuesTest, VersionOutsideBoundsFails) {
-  for (const char* given : {"2", "8", "0", "abc"}) {
-    state_.RunError = 0;
-    const std::size_t before = console_.Text().size();
-    const CheckedValues result = CheckArgValues("-Version", {given}, "VER:Version", state_);
-    EXPECT_FALSE(result.ok) << given;
-    EXPECT_EQ(state_.RunError, 1) << given;
-    EXPECT_EQ(console_.Text().substr(before),
-              "-Version: <Version> must be a value between 3 and 7\r\n")
-        << given;
+  const char* kRange = "-Key: <Version> must be a value between 3 and 7\r\n";
+  const Case cases[] = {
+      {"MAP:File", "e1l1", true, "e1l1.map", ""},       {"MAP:File", "E1L1.MAP", true, "E1L1.MAP", ""},
+      {"MAP:File", "map", true, "map.map", ""},         {"MAP:File", "a.mapx", true, "a.mapx.map", ""},
+      {"map:File", "x", true, "x.map", ""},             {"FIL:Script", "list", true, "list.txt", ""},
+      {"FIL:Script", "LIST.Txt", true, "LIST.Txt", ""}, {"FIL:Script", "a.map", true, "a.map.txt", ""},
+      // A version is passed on unchanged.
+      {"VER:Version", "3", true, "3", ""},              {"VER:Version", "7", true, "7", ""},
+      {"VER:Version", "7.5", true, "7.5", ""},          {"VER:Version", "2.5", true, "2.5", ""},
+      {"VER:Version", "  5", true, "  5", ""},          {"VER:Version", "2", false, "2", kRange},
+      {"VER:Version", "8", false, "8", kRange},         {"VER:Version", "0", false, "0", kRange},
+      {"VER:Version", "abc", false, "abc", kRange},     {"XYZ:Thing", "x", false, "x", "-Key: <Thing> must be \r\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.templ) + " " + c.given);
+    testing::ScopedConsoleCapture console;
+    RunState state;
+    const CheckedValues result = CheckArgValues("-Key", {c.given}, c.templ, state);
+    EXPECT_EQ(result.ok, c.ok);
+    EXPECT_EQ(state.RunError, c.ok ? 0 : 1);
+    EXPECT_EQ(result.values, std::vector<std::string>{c.checked});
+    EXPECT_EQ(console.Text(), c.printed);
   }
 }
 
-TEST_F(CheckArgValuesTest, UnknownTypeFailsWithEmptyRequirement) {
-  const CheckedValues result = Check({"x"}, "XYZ:Thing");
+TEST(CheckArgValuesTest, EveryValueIsCheckedAfterAFailureAndExtraValuesFail) {
+  testing::ScopedConsoleCapture console;
+  RunState state;
+  CheckedValues result = CheckArgValues("-Key", {"abc", "e1", "9"}, "VER:From MAP:Name VER:To", state);
   EXPECT_FALSE(result.ok);
-  EXPECT_EQ(state_.RunError, 1);
-  ASSERT_EQ(result.values.size(), 1u);
-  EXPECT_EQ(result.values[0], "x");
-  EXPECT_EQ(console_.Text(), "-Key: <Thing> must be \r\n");
-}
-
-TEST_F(CheckArgValuesTest, EveryValueIsCheckedAfterAFailure) {
-  const CheckedValues result = Check({"abc", "e1", "9"}, "VER:From MAP:Name VER:To");
+  EXPECT_EQ(result.values, (std::vector<std::string>{"abc", "e1.map", "9"}));
+  result = CheckArgValues("-Key", {"a", "b"}, "MAP:File", state);
   EXPECT_FALSE(result.ok);
-  ASSERT_EQ(result.values.size(), 3u);
-  EXPECT_EQ(result.values[1], "e1.map");
-  EXPECT_EQ(console_.Text(),
+  EXPECT_EQ(result.values, (std::vector<std::string>{"a.map", "b"}));
+  EXPECT_EQ(console.Text(),
             "-Key: <From> must be a value between 3 and 7\r\n"
-            "-Key: <To> must be a value between 3 and 7\r\n");
-}
-
-TEST_F(CheckArgValuesTest, MoreValuesThanTemplateWordsFail) {
-  const CheckedValues result = Check({"a", "b"}, "MAP:File");
-  EXPECT_FALSE(result.ok);
-  ASSERT_EQ(result.values.size(), 2u);
-  EXPECT_EQ(result.values[0], "a.map");
-  EXPECT_EQ(console_.Text(), "-Key: <> must be \r\n");
+            "-Key: <To> must be a value between 3 and 7\r\n"
+            "-Key: <> must be \r\n");
 }
 
 }  // namespace

@@ -7,177 +7,75 @@
 namespace tessaro {
 namespace {
 
-struct PathCase {
-  const char* given;
-  const char* expected;
-};
-
-void ExpectNormalized(std::initializer_list<PathCase> cases) {
-  for (const PathCase& c : cases) {
+TEST(NormalizePath, Forms) {
+  const struct {
+    const char* given;
+    const char* expected;
+  } cases[] = {
+      {"C:\\Maps\\E1L1.MAP", "c:/maps/e1l1.map"}, {"maps/", "maps"}, {"a//b", "a/b"}, {"a/./b", "a/b"},
+      {"a/../b", "b"}, {"../x", "../x"}, {"../../x", "../../x"}, {"a/../../x", "../x"},
+      {" my maps / x.map ", "my maps/x.map"}, {"   ", ""}, {"", ""},
+      // A leading separator keeps a path absolute, and nothing climbs above its root.
+      {"/home/x.map", "/home/x.map"}, {"\\Maps\\X.MAP", "/maps/x.map"}, {"  /home/x.map", "/home/x.map"},
+      {"/", "/"}, {"/a/../../x", "/x"}, {"/..", "/"}, {"/../../x", "/x"},
+      // A leading double separator stays double.
+      {"//server/share/x.map", "//server/share/x.map"}, {"\\\\Server\\Share\\X.MAP", "//server/share/x.map"},
+      {"/\\server/x", "//server/x"}, {"///x", "//x"}, {"//", "//"}, {"//../../../x", "//x"},
+      // Backslashes and trailing separators.
+      {"maps\\sub\\x.map", "maps/sub/x.map"}, {"maps\\/x.map", "maps/x.map"}, {"maps\\", "maps"},
+      {"maps//\\", "maps"}, {"a/b/ ", "a/b"},
+      // Dots at the start.
+      {"./x.map", "x.map"}, {".", ""}, {"./", ""}, {"..", ".."}, {"../", ".."}, {"./../x", "../x"},
+      {"a/ . /b", "a/b"},
+      // Only ASCII letters change case.
+      {"\xC4X\xE4.MAP", "\xC4x\xE4.map"}, {"A-Z_[@]", "a-z_[@]"},
+  };
+  for (const auto& c : cases) {
     std::string path = c.given;
     NormalizePath(path);
     EXPECT_EQ(path, c.expected) << "given \"" << c.given << "\"";
   }
 }
 
-TEST(NormalizePath, DocumentedForms) {
-  ExpectNormalized({
-      {"C:\\Maps\\E1L1.MAP", "c:/maps/e1l1.map"},
-      {"maps/", "maps"},
-      {"a//b", "a/b"},
-      {"a/./b", "a/b"},
-      {"a/../b", "b"},
-      {"../x", "../x"},
-      {"../../x", "../../x"},
-      {"a/../../x", "../x"},
-      {" my maps / x.map ", "my maps/x.map"},
-      {"   ", ""},
-      {"", ""},
-  });
-}
-
-TEST(NormalizePath, LeadingSeparatorKeepsPathAbsolute) {
-  ExpectNormalized({
-      {"/home/x.map", "/home/x.map"},
-      {"\\Maps\\X.MAP", "/maps/x.map"},
-      {"  /home/x.map", "/home/x.map"},
-      {"/", "/"},
-      {"/a/../../x", "/x"},
-      {"/..", "/"},
-  });
-}
-
-TEST(NormalizePath, LeadingDoubleSeparatorStaysDouble) {
-  ExpectNormalized({
-      {"//server/share/x.map", "//server/share/x.map"},
-      {"\\\\Server\\Share\\X.MAP", "//server/share/x.map"},
-      {"/\\server/x", "//server/x"},
-      {"///x", "//x"},
-      {"//", "//"},
-  });
-}
-
-TEST(NormalizePath, BackslashesAndTrailingSeparators) {
-  ExpectNormalized({
-      {"maps\\sub\\x.map", "maps/sub/x.map"},
-      {"maps\\/x.map", "maps/x.map"},
-      {"maps\\", "maps"},
-      {"maps//\\", "maps"},
-      {"a/b/ ", "a/b"},
-  });
-}
-
-TEST(NormalizePath, DotsAtTheStart) {
-  ExpectNormalized({
-      {"./x.map", "x.map"},
-      {".", ""},
-      {"./", ""},
-      {"..", ".."},
-      {"../", ".."},
-      {"./../x", "../x"},
-      {"a/ . /b", "a/b"},
-  });
-}
-
-TEST(NormalizePath, OnlyAsciiLettersChangeCase) {
-  ExpectNormalized({
-      {"\xC4X\xE4.MAP", "\xC4x\xE4.map"},
-      {"A-Z_[@]", "a-z_[@]"},
-  });
-}
-
+// Only a slash separates.
 TEST(SplitPath, DirectoryAndName) {
-  const PathParts nested = SplitPath("maps/x.map");
-  EXPECT_EQ(nested.directory, "maps/");
-  EXPECT_EQ(nested.name, "x.map");
-
-  const PathParts bare = SplitPath("x.map");
-  EXPECT_EQ(bare.directory, "");
-  EXPECT_EQ(bare.name, "x.map");
-
-  const PathParts deep = SplitPath("/a/b/*.map");
-  EXPECT_EQ(deep.directory, "/a/b/");
-  EXPECT_EQ(deep.name, "*.map");
-
-  const PathParts trailing = SplitPath("maps/");
-  EXPECT_EQ(trailing.directory, "maps/");
-  EXPECT_EQ(trailing.name, "");
-
-  const PathParts empty = SplitPath("");
-  EXPECT_EQ(empty.directory, "");
-  EXPECT_EQ(empty.name, "");
-}
-
-TEST(SplitPath, BackslashIsNoSeparator) {
-  const PathParts parts = SplitPath("a\\b.map");
-  EXPECT_EQ(parts.directory, "");
-  EXPECT_EQ(parts.name, "a\\b.map");
-}
-
-struct MatchCase {
-  const char* pattern;
-  const char* name;
-  bool expected;
-};
-
-void ExpectMatches(std::initializer_list<MatchCase> cases) {
-  for (const MatchCase& c : cases) {
-    EXPECT_EQ(MatchWildcard(c.pattern, c.name), c.expected)
-        << "pattern \"" << c.pattern << "\", name \"" << c.name << "\"";
+  const struct {
+    const char* path;
+    const char* directory;
+    const char* name;
+  } cases[] = {{"maps/x.map", "maps/", "x.map"}, {"x.map", "", "x.map"}, {"/a/b/*.map", "/a/b/", "*.map"},
+               {"maps/", "maps/", ""},           {"", "", ""},           {"a\\b.map", "", "a\\b.map"}};
+  for (const auto& c : cases) {
+    const PathParts parts = SplitPath(c.path);
+    EXPECT_EQ(parts.directory, c.directory) << c.path;
+    EXPECT_EQ(parts.name, c.name) << c.path;
   }
 }
 
-TEST(MatchWildcard, DocumentedCases) {
-  ExpectMatches({
-      {"*.map", "E1L1.MAP", true},
-      {"*.map", "a.map", true},
-      {"e?l1.map", "E1L1.MAP", true},
-      {"x.map", "X.Map", true},
-      {"x.map", "x.map.bak", false},
-      {"*", "anything.at.all", true},
-      {"*", "x", true},
-      {"", "x.map", false},
-      {"*.map", "e1l1.old.map", false},
-      {"a?", "a", true},
-  });
-}
-
-TEST(MatchWildcard, EmptyNameNeverMatches) {
-  ExpectMatches({{"*", "", false}, {"?", "", false}, {"", "", false}});
-}
-
-TEST(MatchWildcard, StarDoesNotBacktrack) {
-  ExpectMatches({
-      {"*a.map", "banana.map", false},
-      {"*a.map", "ba.map", true},
-      {"*n.map", "banana.map", false},
-  });
-}
-
-TEST(MatchWildcard, CharacterAfterStarIsLiteral) {
-  ExpectMatches({
-      {"**.map", "e1l1.map", false},
-      {"*?.map", "e1l1.map", false},
-      {"*?.map", "?.map", true},
-  });
-}
-
-TEST(MatchWildcard, QuestionMarkAndTheEndOfTheName) {
-  ExpectMatches({
-      {"a??", "a", true},
-      {"?", "ab", false},
-      {"a?c", "a", false},
-      {"e1l?.map", "e1l.map", false},
+TEST(MatchWildcard, Cases) {
+  const struct {
+    const char* pattern;
+    const char* name;
+    bool expected;
+  } cases[] = {
+      {"*.map", "E1L1.MAP", true}, {"*.map", "a.map", true}, {"e?l1.map", "E1L1.MAP", true}, {"x.map", "X.Map", true},
+      {"x.map", "x.map.bak", false}, {"*", "anything.at.all", true}, {"*", "x", true}, {"", "x.map", false},
+      {"*.map", "e1l1.old.map", false}, {"a?", "a", true},
+      // An empty name never matches.
+      {"*", "", false}, {"?", "", false}, {"", "", false},
+      // A star does not backtrack, and the character after it is literal.
+      {"*a.map", "banana.map", false}, {"*a.map", "ba.map", true}, {"*n.map", "banana.map", false},
+      {"**.map", "e1l1.map", false}, {"*?.map", "e1l1.map", false}, {"*?.map", "?.map", true},
+      // A question mark at the end of the name.
+      {"a??", "a", true}, {"?", "ab", false}, {"a?c", "a", false}, {"e1l?.map", "e1l.map", false},
       {"a*?", "ab", false},
-  });
-}
-
-TEST(MatchWildcard, OnlyAsciiLettersIgnoreCase) {
-  ExpectMatches({
-      {"\xC4.map", "\xC4.MAP", true},
-      {"\xC4.map", "\xE4.map", false},
-      {"[a].map", "[A].MAP", true},
-  });
+      // Only ASCII letters ignore case.
+      {"\xC4.map", "\xC4.MAP", true}, {"\xC4.map", "\xE4.map", false}, {"[a].map", "[A].MAP", true},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(MatchWildcard(c.pattern, c.name), c.expected)
+        << "pattern \"" << c.pattern << "\", name \"" << c.name << "\"";
+  }
 }
 
 }  // namespace

@@ -10,152 +10,97 @@ namespace tessaro {
 namespace {
 
 using Keys = std::vector<std::string>;
+using namespace key_code;
 
-// Feeds the parser one byte at a time; an interrupt shows as "^C".
-class KeyParserTest : public ::testing::Test {
- protected:
-  Keys Feed(std::string_view bytes) {
-    std::vector<KeyEvent> events;
-    for (char byte : bytes) parser_.Feed(static_cast<unsigned char>(byte), events);
-    return Texts(events);
+std::string K(unsigned char code) { return SpecialKey(code); }
+
+// The parser fed one byte at a time; an interrupt shows as "^C".
+Keys Texts(const std::vector<KeyEvent>& events) {
+  Keys texts;
+  for (const KeyEvent& event : events) texts.push_back(event.kind == KeyEvent::Kind::Interrupt ? "^C" : event.text);
+  return texts;
+}
+
+Keys Feed(KeyParser& parser, std::string_view bytes) {
+  std::vector<KeyEvent> events;
+  for (char byte : bytes) parser.Feed(static_cast<unsigned char>(byte), events);
+  return Texts(events);
+}
+
+Keys Flush(KeyParser& parser) {
+  std::vector<KeyEvent> events;
+  parser.Flush(events);
+  return Texts(events);
+}
+
+TEST(KeyParserTest, BytesBecomeKeys) {
+  const std::string unknown = K(kUnknown);
+  const struct {
+    std::string bytes;
+    Keys keys;
+    Keys flushed;  // once nothing follows
+  } cases[] = {
+      {"yN a\r\x7f\t", {"y", "N", " ", "a", "\r", "\x7f", "\t"}, {}},
+      {"\xc3\xa9\xff", {"\xc3", "\xa9", "\xff"}, {}},  // one byte each, so never taken for a special key
+      // Arrows in both cursor modes, and with Ctrl.
+      {"\x1b[A\x1b[B\x1b[C\x1b[D\x1bOA\x1bOD\x1b[1;5A",
+       {K(kUp), K(kDown), K(kRight), K(kLeft), K(kUp), K(kLeft), K(kUp)},
+       {}},
+      // Function keys of common terminals, the Linux console's among them.
+      {"\x1bOP\x1bOS\x1b[11~\x1b[15~\x1b[17~\x1b[21~\x1b[23~\x1b[24~\x1b[[A\x1b[[E\x1b[1;2P",
+       {K(59), K(62), K(59), K(63), K(64), K(68), K(kF11), K(kF12), K(59), K(63), K(59)}, {}},
+      {"\x1b[2~\x1b[3~\x1b[5~\x1b[6~\x1b[Z", {K(kInsert), K(kDelete), K(kPageUp), K(kPageDown), K(kBackTab)}, {}},
+      {"\x1b[H\x1b[F\x1b[1~\x1b[4~\x1bOH\x1b[7~", {K(kHome), K(kEnd), K(kHome), K(kEnd), K(kHome), K(kHome)}, {}},
+      {"\x1b[99~\x1b[x\x1b[1234~\x1bOz\x1b[[z", {unknown, unknown, unknown, unknown, unknown}, {}},
+      {"\x1b[" + std::string(300, '1') + "~y", {unknown, "y"}, {}},
+      // A lone escape is a key once nothing follows; one before no sequence is a key of its own (Alt+y).
+      {"\x1b", {}, {"\x1b"}},
+      {"\x1by\x1b\x1b[A", {"\x1b", "y", "\x1b", K(kUp)}, {}},
+      {"\x1b[", {}, {"\x1b", "["}},
+      {"\x1bO", {}, {"\x1b", "O"}},
+      {"\x1b[1;", {}, {"\x1b", "[", "1", ";"}},
+      // Ctrl-C is an interrupt, not a key; a sequence it breaks is dropped.
+      {"a\x03" "b\x1b\x03\x1b[1\x03y", {"a", "^C", "b", "\x1b", "^C", "^C", "y"}, {}},
+  };
+  for (const auto& c : cases) {
+    KeyParser parser;
+    EXPECT_EQ(Feed(parser, c.bytes), c.keys) << c.bytes;
+    EXPECT_EQ(parser.Pending(), !c.flushed.empty()) << c.bytes;
+    EXPECT_EQ(Flush(parser), c.flushed) << c.bytes;
+    EXPECT_FALSE(parser.Pending());
   }
-  Keys Flush() {
-    std::vector<KeyEvent> events;
-    parser_.Flush(events);
-    return Texts(events);
-  }
-  static Keys Texts(const std::vector<KeyEvent>& events) {
-    Keys texts;
-    for (const KeyEvent& event : events) {
-      texts.push_back(event.kind == KeyEvent::Kind::Interrupt ? "^C" : event.text);
-    }
-    return texts;
-  }
-
-  KeyParser parser_;
-};
-
-TEST_F(KeyParserTest, PlainBytesAreOneByteKeys) {
-  EXPECT_EQ(Feed("yN a"), (Keys{"y", "N", " ", "a"}));
-  EXPECT_EQ(Feed("\r\x7f\t"), (Keys{"\r", "\x7f", "\t"}));
-  EXPECT_EQ(Feed("\xc3\xa9"), (Keys{"\xc3", "\xa9"}));
-  EXPECT_EQ(Feed("\xff"), (Keys{"\xff"}));  // one byte, so never taken for a special key
-  EXPECT_FALSE(parser_.Pending());
+  EXPECT_EQ(K(kUp), std::string("\xff\x48"));
 }
 
-TEST_F(KeyParserTest, ArrowsInBothCursorModes) {
-  EXPECT_EQ(Feed("\x1b[A\x1b[B\x1b[C\x1b[D"),
-            (Keys{SpecialKey(key_code::kUp), SpecialKey(key_code::kDown),
-                  SpecialKey(key_code::kRight), SpecialKey(key_code::kLeft)}));
-  EXPECT_EQ(Feed("\x1bOA\x1bOD"), (Keys{SpecialKey(key_code::kUp), SpecialKey(key_code::kLeft)}));
-  EXPECT_EQ(Feed("\x1b[1;5A"), (Keys{SpecialKey(key_code::kUp)}));  // Ctrl+Up
-  EXPECT_EQ(SpecialKey(key_code::kUp), std::string("\xff\x48"));
-}
-
-TEST_F(KeyParserTest, FunctionKeysOfCommonTerminals) {
-  EXPECT_EQ(Feed("\x1bOP\x1bOS"), (Keys{SpecialKey(59), SpecialKey(62)}));
-  EXPECT_EQ(Feed("\x1b[11~\x1b[15~\x1b[17~\x1b[21~"),
-            (Keys{SpecialKey(59), SpecialKey(63), SpecialKey(64), SpecialKey(68)}));
-  EXPECT_EQ(Feed("\x1b[23~\x1b[24~"), (Keys{SpecialKey(key_code::kF11), SpecialKey(key_code::kF12)}));
-  EXPECT_EQ(Feed("\x1b[[A\x1b[[E"), (Keys{SpecialKey(59), SpecialKey(63)}));  // Linux console
-  EXPECT_EQ(Feed("\x1b[1;2P"), (Keys{SpecialKey(59)}));
-}
-
-TEST_F(KeyParserTest, EditingKeys) {
-  EXPECT_EQ(Feed("\x1b[2~\x1b[3~\x1b[5~\x1b[6~"),
-            (Keys{SpecialKey(key_code::kInsert), SpecialKey(key_code::kDelete),
-                  SpecialKey(key_code::kPageUp), SpecialKey(key_code::kPageDown)}));
-  EXPECT_EQ(Feed("\x1b[H\x1b[F\x1b[1~\x1b[4~\x1bOH\x1b[7~"),
-            (Keys{SpecialKey(key_code::kHome), SpecialKey(key_code::kEnd),
-                  SpecialKey(key_code::kHome), SpecialKey(key_code::kEnd),
-                  SpecialKey(key_code::kHome), SpecialKey(key_code::kHome)}));
-  EXPECT_EQ(Feed("\x1b[Z"), (Keys{SpecialKey(key_code::kBackTab)}));
-}
-
-TEST_F(KeyParserTest, UnknownSequencesAreUnknownSpecialKeys) {
-  const std::string unknown = SpecialKey(key_code::kUnknown);
-  EXPECT_EQ(Feed("\x1b[99~\x1b[x\x1b[1234~\x1bOz"), (Keys{unknown, unknown, unknown, unknown}));
-  EXPECT_EQ(Feed("\x1b[[z"), (Keys{unknown}));
-}
-
-TEST_F(KeyParserTest, OverlongSequenceIsOneUnknownKey) {
-  EXPECT_EQ(Feed("\x1b[" + std::string(300, '1') + "~y"),
-            (Keys{SpecialKey(key_code::kUnknown), "y"}));
-}
-
-TEST_F(KeyParserTest, SplitSequenceWaitsForItsLastByte) {
+TEST(KeyParserTest, SplitSequenceWaitsForItsLastByte) {
+  KeyParser parser;
   for (char byte : std::string_view("\x1b[15")) {
-    EXPECT_EQ(Feed(std::string(1, byte)), Keys{});
-    EXPECT_TRUE(parser_.Pending());
+    EXPECT_EQ(Feed(parser, std::string(1, byte)), Keys{});
+    EXPECT_TRUE(parser.Pending());
   }
-  EXPECT_EQ(Feed("~"), (Keys{SpecialKey(63)}));
-  EXPECT_FALSE(parser_.Pending());
-  EXPECT_EQ(Feed("\x1b"), Keys{});
-  EXPECT_EQ(Feed("O"), Keys{});
-  EXPECT_EQ(Feed("B"), (Keys{SpecialKey(key_code::kDown)}));
-}
-
-TEST_F(KeyParserTest, LoneEscapeIsAKeyOnceNothingFollows) {
-  EXPECT_EQ(Feed("\x1b"), Keys{});
-  EXPECT_TRUE(parser_.Pending());
-  EXPECT_EQ(Flush(), (Keys{"\x1b"}));
-  EXPECT_FALSE(parser_.Pending());
-  EXPECT_EQ(Flush(), Keys{});
-}
-
-TEST_F(KeyParserTest, EscapeFollowedByNoSequenceIsTwoKeys) {
-  EXPECT_EQ(Feed("\x1by"), (Keys{"\x1b", "y"}));               // Alt+y
-  EXPECT_EQ(Feed("\x1b\x1b[A"), (Keys{"\x1b", SpecialKey(key_code::kUp)}));
-  EXPECT_EQ(Feed("\x1b["), Keys{});
-  EXPECT_EQ(Flush(), (Keys{"\x1b", "["}));  // Alt+[ with nothing after it
-  EXPECT_EQ(Feed("\x1bO"), Keys{});
-  EXPECT_EQ(Flush(), (Keys{"\x1b", "O"}));
-  EXPECT_EQ(Feed("\x1b[1;"), Keys{});
-  EXPECT_EQ(Flush(), (Keys{"\x1b", "[", "1", ";"}));
-}
-
-TEST_F(KeyParserTest, CtrlCIsAnInterruptNotAKey) {
-  EXPECT_EQ(Feed("a\x03" "b"), (Keys{"a", "^C", "b"}));
-  EXPECT_EQ(Feed("\x1b\x03"), (Keys{"\x1b", "^C"}));
-  EXPECT_EQ(Feed("\x1b[1\x03y"), (Keys{"^C", "y"}));  // the broken sequence is dropped
-  EXPECT_FALSE(parser_.Pending());
-}
-
-TEST(KeyBufferTest, KeepsKeysInOrderTyped) {
-  KeyBuffer buffer;
-  EXPECT_EQ(buffer.Pop(), "");
-  buffer.Push("a");
-  buffer.Push(SpecialKey(key_code::kUp));
-  buffer.Push("b");
-  EXPECT_EQ(buffer.Size(), 3u);
-  EXPECT_EQ(buffer.Pop(), "a");
-  EXPECT_EQ(buffer.Pop(), SpecialKey(key_code::kUp));
-  EXPECT_EQ(buffer.Pop(), "b");
-  EXPECT_EQ(buffer.Pop(), "");
-  EXPECT_TRUE(buffer.Empty());
+  EXPECT_EQ(Feed(parser, "~"), (Keys{K(63)}));
+  EXPECT_EQ(Feed(parser, "\x1b"), Keys{});
+  EXPECT_EQ(Feed(parser, "O"), Keys{});
+  EXPECT_EQ(Feed(parser, "B"), (Keys{K(kDown)}));
+  EXPECT_FALSE(parser.Pending());
 }
 
 std::string KeyNumber(int n) {
-  return n % 2 == 0 ? std::string(1, static_cast<char>('A' + n % 26))
-                    : SpecialKey(static_cast<unsigned char>(n % 256));
+  return n % 2 == 0 ? std::string(1, static_cast<char>('A' + n % 26)) : K(static_cast<unsigned char>(n % 256));
 }
 
-TEST(KeyBufferTest, HoldsAtMost511KeysDroppingTheOldest) {
+// In order typed, at most 511, the oldest dropped, also once the ring has wrapped round.
+TEST(KeyBufferTest, KeepsTheNewest511KeysInOrder) {
   KeyBuffer buffer;
-  for (int n = 0; n < 511; ++n) buffer.Push(KeyNumber(n));
+  EXPECT_EQ(buffer.Pop(), "");
+  for (int n = 0; n < 512; ++n) buffer.Push(KeyNumber(n));
   EXPECT_EQ(buffer.Size(), 511u);
-  buffer.Push(KeyNumber(511));
-  EXPECT_EQ(buffer.Size(), 511u);
-  EXPECT_EQ(buffer.Pop(), KeyNumber(1));  // key 0 was dropped
-
+  EXPECT_EQ(buffer.Pop(), KeyNumber(1));
   for (int n = 512; n < 2000; ++n) buffer.Push(KeyNumber(n));
-  EXPECT_EQ(buffer.Size(), 511u);
   for (int n = 2000 - 511; n < 2000; ++n) ASSERT_EQ(buffer.Pop(), KeyNumber(n)) << n;
   EXPECT_TRUE(buffer.Empty());
-}
+  EXPECT_EQ(buffer.Pop(), "");
 
-TEST(KeyBufferTest, OrderSurvivesWrappingRoundTheRing) {
-  KeyBuffer buffer;
   int next_in = 0;
   int next_out = 0;
   while (next_in < 300) buffer.Push(KeyNumber(next_in++));

@@ -1,5 +1,6 @@
 // Standard descriptors and environment swapped for the length of a test, so that the platform's
-// own terminal can be driven from a pipe or a pseudo-terminal.
+// own terminal can be driven from a pipe, a file or a pseudo-terminal. The names from Handle on
+// are the ones tests/console/win32_fixtures.hpp has too.
 #pragma once
 
 #include <fcntl.h>
@@ -101,6 +102,7 @@ struct Pipe {
   }
   Pipe(const Pipe&) = delete;
   Pipe& operator=(const Pipe&) = delete;
+  bool Ok() const { return read_end >= 0; }
   void CloseRead() {
     if (read_end >= 0) close(read_end);
     read_end = -1;
@@ -112,6 +114,24 @@ struct Pipe {
   int read_end = -1;
   int write_end = -1;
 };
+
+using Handle = int;
+inline const Handle kNoHandle = -1;
+
+struct ScopedInput : ScopedDescriptor {
+  explicit ScopedInput(Handle replacement) : ScopedDescriptor(STDIN_FILENO, replacement) {}
+};
+
+struct ScopedOutput : ScopedDescriptor {
+  explicit ScopedOutput(Handle replacement) : ScopedDescriptor(STDOUT_FILENO, replacement) {}
+};
+
+inline void PrepareStandardHandles() { EnsureStandardDescriptors(); }
+inline Handle OpenNullInput() { return open("/dev/null", O_RDONLY); }
+inline Handle CreateForWriting(const std::string& path) {
+  return open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+}
+inline void Close(Handle handle) { close(handle); }
 
 // A pseudo-terminal: the test holds the master side and plays the terminal.
 struct Pty {

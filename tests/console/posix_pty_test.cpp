@@ -109,24 +109,15 @@ TEST_F(PosixPtyTest, DumbTerminalIsNoConsole) {
   EXPECT_EQ(Drain(pty_.master, 3), "\xc4\r\n");
 }
 
+// A wait ends on a key and leaves it to be read.
 TEST_F(PosixPtyTest, KeysAreReadRawAndSettingsComeBack) {
-  Put(pty_.master, "Y\x1b[Az");
+  Put(pty_.master, "kY\x1b[Az");
   std::vector<std::string> keys;
   OnPty([&] {
-    for (int n = 0; n < 4; ++n) keys.push_back(ReadKey());
-  });
-  EXPECT_EQ(keys, (std::vector<std::string>{"Y", SpecialKey(key_code::kUp), "z", ""}));
-  EXPECT_TRUE(SameSettings(pty_.Settings(), cooked_));
-}
-
-TEST_F(PosixPtyTest, WaitKeyReturnsOnKeyAndLeavesIt) {
-  Put(pty_.master, "k");
-  std::string key;
-  OnPty([&] {
     WaitKey();
-    key = ReadKey();
+    for (int n = 0; n < 5; ++n) keys.push_back(ReadKey());
   });
-  EXPECT_EQ(key, "k");
+  EXPECT_EQ(keys, (std::vector<std::string>{"k", "Y", SpecialKey(key_code::kUp), "z", ""}));
   EXPECT_TRUE(SameSettings(pty_.Settings(), cooked_));
 }
 
@@ -198,7 +189,8 @@ TEST_F(PosixPtyTest, CtrlCInterruptsWithSettingsRestored) {
 
 using PosixPtyDeathTest = PosixPtyTest;
 
-TEST_F(PosixPtyDeathTest, CtrlCEndsProgramWithSettingsRestored) {
+// Ctrl-C typed, a fatal signal or exit: the terminal's settings come back on every way out.
+TEST_F(PosixPtyDeathTest, EveryWayOutRestoresSettings) {
   EXPECT_EXIT(
       {
         BecomePty();
@@ -209,9 +201,6 @@ TEST_F(PosixPtyDeathTest, CtrlCEndsProgramWithSettingsRestored) {
       },
       ::testing::KilledBySignal(SIGINT), "");
   EXPECT_TRUE(SameSettings(pty_.Settings(), cooked_));
-}
-
-TEST_F(PosixPtyDeathTest, FatalSignalsRestoreSettings) {
   for (int signal_number : {SIGTERM, SIGHUP, SIGINT}) {
     EXPECT_EXIT(
         {
@@ -223,9 +212,6 @@ TEST_F(PosixPtyDeathTest, FatalSignalsRestoreSettings) {
         ::testing::KilledBySignal(signal_number), "");
     EXPECT_TRUE(SameSettings(pty_.Settings(), cooked_)) << signal_number;
   }
-}
-
-TEST_F(PosixPtyDeathTest, ExitRestoresSettings) {
   EXPECT_EXIT(
       {
         BecomePty();

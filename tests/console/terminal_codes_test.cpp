@@ -3,19 +3,21 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
+#include <utility>
 
 namespace tessaro {
 namespace {
 
+// Palette numbers become normal or bright colours: blue on red, cyan on brown, yellow on light
+// blue, light red on light green.
 TEST(ColorSequenceTest, PaletteNumbersBecomeNormalOrBrightColours) {
-  EXPECT_EQ(ColorSequence(7), "\x1b[0;37;40m");
-  EXPECT_EQ(ColorSequence(15), "\x1b[0;97;40m");
-  EXPECT_EQ(ColorSequence(8), "\x1b[0;90;40m");
-  EXPECT_EQ(ColorSequence(0), "\x1b[0;30;40m");
-  EXPECT_EQ(ColorSequence(1 + 16 * 4), "\x1b[0;34;41m");   // blue on red
-  EXPECT_EQ(ColorSequence(3 + 16 * 6), "\x1b[0;36;43m");   // cyan on brown
-  EXPECT_EQ(ColorSequence(14 + 16 * 9), "\x1b[0;93;104m");  // yellow on light blue
-  EXPECT_EQ(ColorSequence(12 + 16 * 10), "\x1b[0;91;102m"); // light red on light green
+  const std::pair<int, const char*> cases[] = {
+      {7, "\x1b[0;37;40m"},           {15, "\x1b[0;97;40m"},           {8, "\x1b[0;90;40m"},
+      {0, "\x1b[0;30;40m"},           {1 + 16 * 4, "\x1b[0;34;41m"},   {3 + 16 * 6, "\x1b[0;36;43m"},
+      {14 + 16 * 9, "\x1b[0;93;104m"}, {12 + 16 * 10, "\x1b[0;91;102m"},
+  };
+  for (const auto& [attribute, sequence] : cases) EXPECT_EQ(ColorSequence(attribute), sequence) << attribute;
 }
 
 TEST(CursorMoveSequenceTest, ZeroKeepsThatCoordinate) {
@@ -25,18 +27,16 @@ TEST(CursorMoveSequenceTest, ZeroKeepsThatCoordinate) {
   EXPECT_EQ(CursorMoveSequence(0, 0), "");
 }
 
+// An arrow typed before the reply is still a key.
 TEST(ScanCursorReplyTest, FindsReplyAndKeepsOtherBytes) {
-  CursorReply reply = ScanCursorReply("\x1b[12;40R");
-  EXPECT_TRUE(reply.found);
-  EXPECT_EQ(reply.row, 12);
-  EXPECT_EQ(reply.column, 40);
-  EXPECT_EQ(reply.other, "");
-
-  reply = ScanCursorReply("y\x1b[A\x1b[1;1Rn");
-  EXPECT_TRUE(reply.found);
-  EXPECT_EQ(reply.row, 1);
-  EXPECT_EQ(reply.column, 1);
-  EXPECT_EQ(reply.other, "y\x1b[An");  // an arrow typed before the reply is still a key
+  for (const auto& [bytes, row, column, other] :
+       {std::tuple{"\x1b[12;40R", 12, 40, ""}, {"y\x1b[A\x1b[1;1Rn", 1, 1, "y\x1b[An"}}) {
+    const CursorReply reply = ScanCursorReply(bytes);
+    EXPECT_TRUE(reply.found);
+    EXPECT_EQ(reply.row, row);
+    EXPECT_EQ(reply.column, column);
+    EXPECT_EQ(reply.other, other);
+  }
 }
 
 TEST(ScanCursorReplyTest, IncompleteReplyIsNotFoundYet) {

@@ -6,8 +6,20 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <sstream>
 
 namespace tessaro::testing {
+
+std::vector<std::string> ProgramCommand() {
+  std::vector<std::string> command;
+  if (const char* runner = std::getenv("TESSARO_TEST_RUNNER")) {
+    std::istringstream words(runner);
+    for (std::string word; words >> word;) command.push_back(word);
+  }
+  const char* program = std::getenv("TESSARO_TEST_PROGRAM");
+  command.emplace_back(program != nullptr && program[0] != '\0' ? program : TESSARO_PROGRAM);
+  return command;
+}
 
 ProgramRun RunTessaro(const std::string& directory, const std::vector<std::string>& words, const std::string& input) {
   ProgramRun run;
@@ -19,10 +31,9 @@ ProgramRun RunTessaro(const std::string& directory, const std::vector<std::strin
   if (write(input_fd, input.data(), input.size()) != static_cast<ssize_t>(input.size())) return run;
   lseek(input_fd, 0, SEEK_SET);
 
+  std::vector<std::string> copies = ProgramCommand();
+  copies.insert(copies.end(), words.begin(), words.end());
   std::vector<char*> argv;
-  std::string program = TESSARO_PROGRAM;
-  argv.push_back(program.data());
-  std::vector<std::string> copies = words;
   for (std::string& word : copies) argv.push_back(word.data());
   argv.push_back(nullptr);
 
@@ -31,7 +42,7 @@ ProgramRun RunTessaro(const std::string& directory, const std::vector<std::strin
     if (chdir(directory.c_str()) != 0) _exit(126);
     dup2(input_fd, STDIN_FILENO);
     dup2(output_fd, STDOUT_FILENO);
-    execv(program.c_str(), argv.data());
+    execvp(argv[0], argv.data());
     _exit(127);
   }
   int wait_status = 0;

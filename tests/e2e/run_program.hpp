@@ -11,6 +11,10 @@ struct ProgramRun {
   std::string output;   // everything written to standard output
 };
 
+// The words that start the program: the build's own tessaro, or the one that TESSARO_TEST_PROGRAM
+// names, behind the words of TESSARO_TEST_RUNNER when set (a Windows build under "wine").
+std::vector<std::string> ProgramCommand();
+
 // `input` is fed to standard input, which then ends.
 ProgramRun RunTessaro(const std::string& directory, const std::vector<std::string>& words,
                       const std::string& input = "");

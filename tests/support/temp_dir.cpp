@@ -1,7 +1,6 @@
 #include "tests/support/temp_dir.hpp"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -11,15 +10,14 @@
 namespace tessaro::testing {
 
 TempDir::TempDir() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "tessaro-test-XXXXXX").string();
-  if (mkdtemp(pattern.data()) == nullptr) ADD_FAILURE() << "cannot create a temporary directory";
-  path_ = pattern + "/";
+  path_ = MakeUniqueDirectory();
+  if (path_.empty()) ADD_FAILURE() << "cannot create a temporary directory";
+  path_ += "/";
 }
 
 TempDir::~TempDir() {
   std::error_code ignored;
-  // Tests make files read-only; the owner may always remove them from a writable directory.
-  std::filesystem::permissions(path_, std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ignored);
+  MakeRemovable(path_);
   std::filesystem::remove_all(path_, ignored);
 }
 

@@ -26,6 +26,12 @@ class TempDir {
   std::string path_;
 };
 
+// The platform's part, one file per platform: a new directory of its own under the system's
+// temporary directory ("" when none can be made), and undoing whatever the tests did to the files
+// in one that keeps them from being removed.
+std::string MakeUniqueDirectory();
+void MakeRemovable(const std::string& directory);
+
 Bytes ReadBytes(const std::string& path);
 void WriteBytes(const std::string& path, const Bytes& bytes);
 std::string SamplePath(int version, const std::string& level);

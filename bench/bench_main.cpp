@@ -1,0 +1,333 @@
+// Measures the program against a plain copy of the same bytes: the largest map the format allows
+// in both directions, and a folder of typical maps in one wildcard run.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "bench/bench_maps.hpp"
+#include "bench/child_process.hpp"
+#include "console/terminal.hpp"
+#include "map/conversion.hpp"
+#include "map/map_file.hpp"
+
+namespace tessaro::bench {
+
+namespace {
+
+constexpr double kMiB = 1024.0 * 1024.0;
+
+struct Options {
+  std::string program;
+  std::string launcher;  // beside the benchmark itself
+  std::string work;
+  int runs = 7;
+  bool small = false;
+  bool prepare_only = false;
+  std::string only;  // runs only the cases whose title holds this
+};
+
+struct Sizes {
+  MapShape largest;
+  int maps;
+  int script_lines;
+};
+
+// The maps are written through the program's own SaveMap, whose stage lines nobody needs here.
+class QuietTerminal final : public Terminal {
+ public:
+  bool IsConsole() override { return false; }
+  int Columns() override { return 0; }
+  int Rows() override { return 0; }
+  void Write(std::string_view) override {}
+  void Flush() override {}
+  void SetAttribute(int) override {}
+  void MoveCursor(int, int) override {}
+  bool QueryCursor(int&, int&, std::string&) override { return false; }
+  bool InputIsConsole() override { return false; }
+  void BeginKeyInput() override {}
+  void EndKeyInput() override {}
+  std::size_t ReadInput(std::span<char>, int, bool& ended) override {
+    ended = true;
+    return 0;
+  }
+  void Interrupt() override {}
+};
+
+struct Case {
+  std::string title;
+  std::vector<std::string> program;
+  std::vector<std::string> copy;
+  std::vector<std::string> program_outputs;
+  std::vector<std::string> copy_outputs;
+  double target;
+  std::uint64_t largest_file;  // the memory limit is reported for the largest map only; else 0
+};
+
+struct Measured {
+  std::vector<RunCost> program;
+  std::vector<RunCost> copy;
+  bool failed = false;
+};
+
+[[noreturn]] void Fail(const std::string& message) {
+  std::fprintf(stderr, "bench: %s\n", message.c_str());
+  std::exit(2);
+}
+
+std::uint64_t FileSize(const std::string& path) {
+  struct stat info{};
+  return stat(path.c_str(), &info) == 0 ? static_cast<std::uint64_t>(info.st_size) : 0;
+}
+
+void MakeDirectory(const std::string& path) {
+  if (mkdir(path.c_str(), 0755) != 0 && errno != EEXIST) Fail("cannot create " + path);
+}
+
+void Save(const std::string& path, const MapFile& map) {
+  if (SaveMap(path, map) != Ok) Fail("cannot write " + path);
+}
+
+std::string MapName(int index) {
+  char name[16];
+  std::snprintf(name, sizeof name, "m%03d", index);
+  return name;
+}
+
+Options ReadOptions(int argc, char** argv) {
+  Options options;
+  for (int i = 1; i < argc; ++i) {
+    const std::string word = argv[i];
+    auto value = [&]() -> std::string {
+      if (i + 1 >= argc) Fail(word + " needs a value");
+      return argv[++i];
+    };
+    if (word == "--program") {
+      options.program = value();
+    } else if (word == "--work") {
+      options.work = value();
+    } else if (word == "--runs") {
+      options.runs = std::max(1, std::atoi(value().c_str()));
+    } else if (word == "--small") {
+      options.small = true;
+    } else if (word == "--prepare") {
+      options.prepare_only = true;
+    } else if (word == "--only") {
+      options.only = value();
+    } else {
+      Fail("unknown option " + word +
+           " (--program <file> --work <folder> [--runs <n>] [--small] [--prepare] [--only <words of a case>])");
+    }
+  }
+  if (options.program.empty() || options.work.empty()) Fail("--program and --work are needed");
+  char resolved[PATH_MAX];
+  if (realpath(options.program.c_str(), resolved) == nullptr) Fail("no program at " + options.program);
+  options.program = resolved;
+  const ssize_t length = readlink("/proc/self/exe", resolved, sizeof resolved - 1);
+  if (length <= 0) Fail("cannot find the benchmark's own folder");
+  const std::string self(resolved, static_cast<std::size_t>(length));
+  options.launcher = self.substr(0, self.rfind('/') + 1) + "tessaro_bench_launch";
+  return options;
+}
+
+// Writes every input into the current directory: the largest map at versions 7 and 3, the
+// folder of maps at version 7, and the swap script.
+void WriteInputs(const Sizes& sizes) {
+  QuietTerminal quiet;
+  UseTerminal(&quiet);
+  MakeDirectory("maps");
+  MakeDirectory("out");
+  MakeDirectory("copies");
+  MapFile largest = BuildBenchMap(sizes.largest, 1);
+  Save("largest_v7.map", largest);
+  while (largest.mapversion > kLowestVersion) {
+    if (DowngradeMap(largest) != Ok) Fail("cannot step the largest map down");
+  }
+  Save("largest_v3.map", largest);
+  Dice dice(7);
+  for (int i = 0; i < sizes.maps; ++i) {
+    Save("maps/" + MapName(i) + ".map", BuildBenchMap(TypicalShape(dice), static_cast<std::uint32_t>(100 + i)));
+  }
+  std::ofstream("swaps.txt", std::ios::binary) << SwapScriptText(sizes.script_lines, 3);
+  UseTerminal(nullptr);
+}
+
+std::vector<Case> Cases(const Options& options, const Sizes& sizes) {
+  const std::string& program = options.program;
+  std::vector<std::string> sources;
+  std::vector<std::string> copies;
+  std::vector<std::string> outputs_v6;
+  std::vector<std::string> outputs_v3;
+  for (int i = 0; i < sizes.maps; ++i) {
+    sources.push_back("maps/" + MapName(i) + ".map");
+    copies.push_back("copies/" + MapName(i) + ".map");
+    outputs_v6.push_back("maps/" + MapName(i) + "_v6.map");
+    outputs_v3.push_back("maps/" + MapName(i) + "_v3.map");
+  }
+  std::vector<std::string> copy_folder = {"cp"};
+  copy_folder.insert(copy_folder.end(), sources.begin(), sources.end());
+  copy_folder.push_back("copies/");
+  const std::string folder = std::to_string(sizes.maps) + " maps";
+  const std::uint64_t largest = std::max(FileSize("largest_v3.map"), FileSize("largest_v7.map"));
+  return {
+      {"largest map, v3 to v7",
+       {program, "-In", "largest_v3.map", "-Version", "7", "-Out", "out/largest_v7.map", "-Replace"},
+       {"cp", "largest_v3.map", "copies/largest_v3.map"},
+       {"out/largest_v7.map"},
+       {"copies/largest_v3.map"},
+       3.0,
+       largest},
+      {"largest map, v7 to v3",
+       {program, "-In", "largest_v7.map", "-Version", "3", "-Out", "out/largest_v3.map", "-Replace"},
+       {"cp", "largest_v7.map", "copies/largest_v7.map"},
+       {"out/largest_v3.map"},
+       {"copies/largest_v7.map"},
+       3.0,
+       largest},
+      {folder + ", v7 to v6",
+       {program, "-In", "maps/m???.map", "-Version", "6", "-Replace"},
+       copy_folder,
+       outputs_v6,
+       copies,
+       2.0,
+       0},
+      {folder + ", v7 to v3 + swaps",
+       {program, "-In", "maps/m???.map", "-Version", "3", "-SwapTiles", "swaps.txt", "-Replace"},
+       copy_folder,
+       outputs_v3,
+       copies,
+       2.0,
+       0},
+  };
+}
+
+// Each run starts without its outputs, so nothing is asked and no run finds the last one's files.
+RunCost RunFresh(const std::string& launcher, const std::vector<std::string>& command,
+                 const std::vector<std::string>& outputs) {
+  for (const std::string& output : outputs) unlink(output.c_str());
+  RunCost cost = RunThroughLauncher(launcher, command, "run.log");
+  for (const std::string& output : outputs) {
+    if (FileSize(output) == 0) cost.succeeded = false;
+  }
+  return cost;
+}
+
+// Program and copy take turns, each going first every other time, so that a slow stretch of
+// the shared machine falls on both; one untimed round warms the caches.
+Measured Measure(const Case& c, const Options& options) {
+  const std::string& launcher = options.launcher;
+  Measured measured;
+  RunFresh(launcher, c.program, c.program_outputs);
+  RunFresh(launcher, c.copy, c.copy_outputs);
+  for (int run = 0; run < options.runs; ++run) {
+    for (int turn = 0; turn < 2; ++turn) {
+      if ((run + turn) % 2 == 0) {
+        measured.program.push_back(RunFresh(launcher, c.program, c.program_outputs));
+      } else {
+        measured.copy.push_back(RunFresh(launcher, c.copy, c.copy_outputs));
+      }
+    }
+  }
+  for (const RunCost& cost : measured.program) measured.failed |= !cost.succeeded;
+  for (const RunCost& cost : measured.copy) measured.failed |= !cost.succeeded;
+  return measured;
+}
+
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  const std::size_t middle = values.size() / 2;
+  return values.size() % 2 == 1 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+template <typename Pick>
+std::vector<double> Each(const std::vector<RunCost>& costs, Pick pick) {
+  std::vector<double> values;
+  for (const RunCost& cost : costs) values.push_back(pick(cost));
+  return values;
+}
+
+double Wall(const RunCost& cost) { return cost.wall_ms; }
+double Cpu(const RunCost& cost) { return cost.cpu_ms; }
+double Peak(const RunCost& cost) { return static_cast<double>(cost.peak_kib) * 1024.0; }
+
+}  // namespace
+
+int Main(int argc, char** argv) {
+  const Options options = ReadOptions(argc, argv);
+  const Sizes sizes = options.small ? Sizes{{2000, 2000, 2000}, 10, 1000} : Sizes{kLargestShape, 200, 1000};
+  MakeDirectory(options.work);
+  if (chdir(options.work.c_str()) != 0) Fail("cannot enter " + options.work);
+  WriteInputs(sizes);
+
+  std::uint64_t folder_bytes = 0;
+  for (int i = 0; i < sizes.maps; ++i) folder_bytes += FileSize("maps/" + MapName(i) + ".map");
+  std::printf("Inputs: largest map %d sectors, %d walls, %d sprites (v3 %.2f MiB, v7 %.2f MiB); %d maps at v7, "
+              "%.1f MiB; swap script of %d lines\n",
+              sizes.largest.sectors, sizes.largest.walls, sizes.largest.sprites,
+              static_cast<double>(FileSize("largest_v3.map")) / kMiB,
+              static_cast<double>(FileSize("largest_v7.map")) / kMiB, sizes.maps,
+              static_cast<double>(folder_bytes) / kMiB, sizes.script_lines);
+  if (options.prepare_only) {
+    // For profiling: the inputs stay, and these are the commands that would be timed.
+    for (const Case& c : Cases(options, sizes)) {
+      std::printf("%s:", c.title.c_str());
+      for (const std::string& word : c.program) std::printf(" %s", word.c_str());
+      std::printf("\n");
+    }
+    return 0;
+  }
+  std::printf("Median of %d runs, program and cp alternating; wall-clock ms (cpu = user + system ms)\n\n",
+              options.runs);
+  std::printf("%-32s %20s %20s %7s %7s %9s\n", "case", "program (cpu)", "cp (cpu)", "ratio", "target",
+              "cpu ratio");
+
+  bool failed = false;
+  std::vector<std::string> memory_lines;
+  for (const Case& c : Cases(options, sizes)) {
+    if (c.title.find(options.only) == std::string::npos) continue;
+    const Measured m = Measure(c, options);
+    failed |= m.failed;
+    const double program = Median(Each(m.program, Wall));
+    const double copy = Median(Each(m.copy, Wall));
+    const double program_cpu = Median(Each(m.program, Cpu));
+    const double copy_cpu = Median(Each(m.copy, Cpu));
+    const double ratio = program / copy;
+    char line[256];
+    std::snprintf(line, sizeof line, "%-32s %9.1f (%8.1f) %9.1f (%8.1f) %7.2f %4s%-3.0f %9.2f %s", c.title.c_str(),
+                  program, program_cpu, copy, copy_cpu, ratio, "<= ", c.target,
+                  copy_cpu > 0 ? program_cpu / copy_cpu : 0.0,
+                  m.failed ? "FAILED RUN" : (ratio <= c.target ? "ok" : "over"));
+    std::printf("%s\n", line);
+    std::fflush(stdout);
+
+    const std::vector<double> peaks = Each(m.program, Peak);
+    const double peak = *std::max_element(peaks.begin(), peaks.end());
+    const std::vector<double> copy_peaks = Each(m.copy, Peak);
+    const double copy_peak = *std::max_element(copy_peaks.begin(), copy_peaks.end());
+    if (c.largest_file > 0) {
+      const double limit = 3.0 * static_cast<double>(c.largest_file) + 8.0 * kMiB;
+      std::snprintf(line, sizeof line, "%-32s program %6.2f MiB, cp %6.2f MiB; limit 3 x %.2f + 8 = %.2f MiB %s",
+                    c.title.c_str(), peak / kMiB, copy_peak / kMiB, static_cast<double>(c.largest_file) / kMiB,
+                    limit / kMiB, peak <= limit ? "ok" : "over");
+    } else {
+      std::snprintf(line, sizeof line, "%-32s program %6.2f MiB, cp %6.2f MiB", c.title.c_str(), peak / kMiB,
+                    copy_peak / kMiB);
+    }
+    memory_lines.push_back(line);
+  }
+  std::printf("\nPeak memory (maximum resident set):\n");
+  for (const std::string& line : memory_lines) std::printf("%s\n", line.c_str());
+  if (failed) std::printf("\nA run failed or left an output missing; see %s/run.log\n", options.work.c_str());
+  return failed ? 1 : 0;
+}
+
+}  // namespace tessaro::bench
+
+int main(int argc, char** argv) { return tessaro::bench::Main(argc, argv); }

@@ -1,0 +1,313 @@
+// The platform's terminal on a real Windows console: text placed in cells, wrapping, scrolling,
+// colours and the cursor are read back from the screen buffer, keys are put into the console's
+// input as key events. Needs a console (under Wine: a pseudo-terminal on standard input, which
+// the build's test wrapper gives); without one the tests are skipped.
+#include "platform/win32_api.hpp"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "console/console.hpp"
+#include "console/key_input.hpp"
+#include "console/terminal.hpp"
+#include "tests/console/win32_fixtures.hpp"
+
+namespace tessaro {
+namespace {
+
+using testing::ScopedStdHandle;
+
+constexpr WORD kGrey = 7;
+
+INPUT_RECORD Key(WORD virtual_key, WORD scan_code, char character, bool down = true, WORD repeat = 1) {
+  INPUT_RECORD record{};
+  record.EventType = KEY_EVENT;
+  record.Event.KeyEvent.bKeyDown = down ? TRUE : FALSE;
+  record.Event.KeyEvent.wRepeatCount = repeat;
+  record.Event.KeyEvent.wVirtualKeyCode = virtual_key;
+  record.Event.KeyEvent.wVirtualScanCode = scan_code;
+  record.Event.KeyEvent.uChar.AsciiChar = character;
+  return record;
+}
+
+HANDLE OpenConsole(const char* name) {
+  return CreateFileA(name, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                     OPEN_EXISTING, 0, nullptr);
+}
+
+class WindowsConsoleTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    out_ = OpenConsole("CONOUT$");
+    in_ = OpenConsole("CONIN$");
+    if (out_ == INVALID_HANDLE_VALUE || in_ == INVALID_HANDLE_VALUE || !GetConsoleScreenBufferInfo(out_, &info_)) {
+      GTEST_SKIP() << "no console";
+    }
+    GetConsoleMode(in_, &input_mode_);
+    FlushConsoleInputBuffer(in_);
+    Clear();
+    UseTerminal(nullptr);
+  }
+
+  void TearDown() override {
+    UseTerminal(nullptr);
+    if (out_ != INVALID_HANDLE_VALUE) CloseHandle(out_);
+    if (in_ != INVALID_HANDLE_VALUE) CloseHandle(in_);
+  }
+
+  // Blank cells, grey on black, cursor in the window's top left corner.
+  void Clear() {
+    GetConsoleScreenBufferInfo(out_, &info_);
+    DWORD written = 0;
+    const auto cells = static_cast<DWORD>(info_.dwSize.X * info_.dwSize.Y);
+    FillConsoleOutputCharacterA(out_, ' ', cells, COORD{0, 0}, &written);
+    FillConsoleOutputAttribute(out_, kGrey, cells, COORD{0, 0}, &written);
+    SetConsoleTextAttribute(out_, kGrey);
+    SetConsoleCursorPosition(out_, COORD{0, info_.srWindow.Top});
+  }
+
+  template <typename Action>
+  void OnConsole(Action action) {
+    ScopedStdHandle out(STD_OUTPUT_HANDLE, out_);
+    ScopedStdHandle in(STD_INPUT_HANDLE, in_);
+    action();
+    FlushConsole();
+  }
+
+  int Width() const { return info_.dwSize.X; }
+  int Height() const { return info_.srWindow.Bottom - info_.srWindow.Top + 1; }
+  CONSOLE_SCREEN_BUFFER_INFO Now() const {
+    CONSOLE_SCREEN_BUFFER_INFO now{};
+    GetConsoleScreenBufferInfo(out_, &now);
+    return now;
+  }
+  int Top() const { return Now().srWindow.Top; }
+
+  // A row of the window (1-based): its cells, or its characters without the blanks at the end.
+  std::vector<CHAR_INFO> Cells(int row) const {
+    std::vector<CHAR_INFO> cells(static_cast<std::size_t>(Width()));
+    const auto y = static_cast<SHORT>(Top() + row - 1);
+    SMALL_RECT region{0, y, static_cast<SHORT>(Width() - 1), y};
+    ReadConsoleOutputA(out_, cells.data(), COORD{static_cast<SHORT>(Width()), 1}, COORD{0, 0}, &region);
+    return cells;
+  }
+  std::string Row(int row) const {
+    std::string text;
+    for (const CHAR_INFO& cell : Cells(row)) text.push_back(cell.Char.AsciiChar);
+    return text.erase(text.find_last_not_of(' ') + 1);
+  }
+  WORD Attribute(int row, int column) const { return Cells(row)[static_cast<std::size_t>(column - 1)].Attributes; }
+
+  // The cursor as row and column of the window, 1-based.
+  std::pair<int, int> Cursor() const {
+    const CONSOLE_SCREEN_BUFFER_INFO now = Now();
+    return {now.dwCursorPosition.Y - now.srWindow.Top + 1, now.dwCursorPosition.X + 1};
+  }
+
+  void Type(const std::vector<INPUT_RECORD>& records) {
+    DWORD written = 0;
+    WriteConsoleInputA(in_, records.data(), static_cast<DWORD>(records.size()), &written);
+  }
+
+  DWORD InputMode() const {
+    DWORD mode = 0;
+    GetConsoleMode(in_, &mode);
+    return mode;
+  }
+
+  HANDLE out_ = INVALID_HANDLE_VALUE;
+  HANDLE in_ = INVALID_HANDLE_VALUE;
+  CONSOLE_SCREEN_BUFFER_INFO info_{};
+  DWORD input_mode_ = 0;
+};
+
+// The size is the buffer's width and the window's height. A full row with a line end leaves an
+// empty row; without one, the cursor in the next row.
+TEST_F(WindowsConsoleTest, SizeAndFullRows) {
+  int columns = 0;
+  int rows = 0;
+  bool console = false;
+  OnConsole([&] {
+    columns = ConsoleColumns();
+    rows = CurrentTerminal().Rows();
+    console = CurrentTerminal().IsConsole() && CurrentTerminal().InputIsConsole();
+    PrintText(RepeatChar(Width(), '#'), true);
+    PrintText(RepeatChar(Width(), '='), false);
+    PrintText("x", false);
+  });
+  EXPECT_TRUE(console);
+  EXPECT_EQ(std::pair(columns, rows), std::pair(Width(), Height()));
+  const std::vector<std::string> shown = {Row(1), Row(2), Row(3), Row(4)};
+  const std::string full(static_cast<std::size_t>(Width()), '#');
+  EXPECT_EQ(shown, (std::vector<std::string>{full, "", std::string(full.size(), '='), "x"}));
+  EXPECT_EQ(Cursor(), std::make_pair(4, 2));
+}
+
+// Nothing applies colours before the first SetTextColor, and the console may start grey on blue.
+TEST_F(WindowsConsoleTest, ColoursGoIntoTheCellsOnBlack) {
+  SetConsoleTextAttribute(out_, 0x17);
+  OnConsole([] {
+    PrintText("a", false);
+    SetTextColor(15);
+    PrintText("b", false);
+    SetTextColor(8);
+    PrintText("c", true);
+  });
+  EXPECT_EQ(Row(1), "abc");
+  EXPECT_EQ((std::vector<WORD>{Attribute(1, 1), Attribute(1, 2), Attribute(1, 3)}), (std::vector<WORD>{0x17, 15, 8}));
+}
+
+TEST_F(WindowsConsoleTest, RuleByteIsTheBoxLineOfThePcCodePagesAndAHyphenElsewhere) {
+  const UINT code_page = GetConsoleOutputCP();
+  int tried = 0;
+  for (const auto& [page, shown] : {std::pair<UINT, std::string>{437, "\xc4\xc4\xc4"}, {1252, "---"}}) {
+    if (!SetConsoleOutputCP(page)) continue;
+    Clear();
+    OnConsole([] { PrintText(RepeatChar(3, '\xc4'), true); });
+    EXPECT_EQ(Row(1), shown) << page;
+    ++tried;
+  }
+  SetConsoleOutputCP(code_page);
+  if (tried == 0) GTEST_SKIP() << "the console keeps its code page";
+}
+
+TEST_F(WindowsConsoleTest, TabToAndMoveCursorWriteNothing) {
+  DWORD written = 0;
+  FillConsoleOutputCharacterA(out_, '.', 10, COORD{0, static_cast<SHORT>(Top())}, &written);
+  std::pair<int, int> asked;
+  OnConsole([&] {
+    PrintText("ab", false);
+    TabTo(6);
+    PrintText("c", false);
+    MoveCursor(3, 10);
+    PrintText("xy", false);
+    asked = {CursorRow(), CursorColumn()};
+    MoveCursor(Height() + 1, 1);  // below the window: ignored
+    MoveCursor(1, Width() + 1);   // beyond the last column: ignored
+  });
+  EXPECT_EQ(Row(1), "ab...c....");
+  EXPECT_EQ(Row(3), std::string(9, ' ') + "xy");
+  EXPECT_EQ(asked, std::make_pair(3, 12));
+  EXPECT_EQ(Cursor(), std::make_pair(3, 12));
+}
+
+// The new row is blank in the colours of its line end.
+TEST_F(WindowsConsoleTest, LineEndInTheLastRowScrollsTheWindowsText) {
+  OnConsole([&] {
+    PrintText("top", true);
+    PrintText("second", false);
+    MoveCursor(Height(), 1);
+    PrintText("a", true);
+    SetTextColor(14);
+    PrintText("b", false);
+  });
+  EXPECT_EQ((std::vector<std::string>{Row(1), Row(Height() - 1), Row(Height())}),
+            (std::vector<std::string>{"second", "a", "b"}));
+  EXPECT_EQ(Cursor(), std::make_pair(Height(), 2));
+  EXPECT_EQ(Attribute(Height(), 2), kGrey);
+}
+
+// With rows of the buffer below the window, the window moves down over them and what leaves it
+// stays in the buffer above, as the console's own output does.
+TEST_F(WindowsConsoleTest, LineEndInTheLastRowMovesTheWindowOverRowsBelowIt) {
+  const CONSOLE_SCREEN_BUFFER_INFO was = info_;
+  const auto width = static_cast<SHORT>(Width());
+  SMALL_RECT window{0, 0, static_cast<SHORT>(width - 1), 9};
+  if (!SetConsoleScreenBufferSize(out_, COORD{width, static_cast<SHORT>(was.dwSize.Y + 20)}) ||
+      !SetConsoleWindowInfo(out_, TRUE, &window)) {
+    SetConsoleScreenBufferSize(out_, was.dwSize);
+    GTEST_SKIP() << "the console keeps its size";
+  }
+  Clear();
+  int rows = 0;
+  OnConsole([&] {
+    rows = CurrentTerminal().Rows();
+    PrintText("top", true);
+    MoveCursor(10, 1);
+    PrintText("a", true);
+    SetTextColor(14);
+    PrintText("b", false);
+  });
+  const int top = Top();
+  const std::vector<std::string> shown = {Row(1), Row(9), Row(10)};
+  const WORD blank = Attribute(10, 2);
+  CHAR_INFO kept[3] = {};
+  SMALL_RECT first_row{0, 0, 2, 0};
+  ReadConsoleOutputA(out_, kept, COORD{3, 1}, COORD{0, 0}, &first_row);
+  const std::pair<int, int> cursor = Cursor();
+  SetConsoleScreenBufferSize(out_, was.dwSize);
+  SetConsoleWindowInfo(out_, TRUE, &was.srWindow);
+
+  EXPECT_EQ(rows, 10);
+  EXPECT_EQ(top, 1) << "the window moved down one row";
+  EXPECT_EQ(shown, (std::vector<std::string>{"", "a", "b"}));
+  EXPECT_EQ(cursor, std::make_pair(10, 2));
+  EXPECT_EQ(blank, kGrey);
+  EXPECT_EQ(std::string({kept[0].Char.AsciiChar, kept[1].Char.AsciiChar, kept[2].Char.AsciiChar}), "top")
+      << "the row that left the window is still in the buffer";
+}
+
+// The new row is blank in the current colours.
+TEST_F(WindowsConsoleTest, WrapInTheLastRowScrolls) {
+  OnConsole([&] {
+    SetTextColor(10);
+    MoveCursor(Height(), 1);
+    PrintText(RepeatChar(Width() + 2, 'w'), false);
+  });
+  EXPECT_EQ(Row(Height() - 1), std::string(static_cast<std::size_t>(Width()), 'w'));
+  EXPECT_EQ(Row(Height()), "ww");
+  EXPECT_EQ(Attribute(Height(), Width()), 10);
+  EXPECT_EQ(Cursor(), std::make_pair(Height(), 3));
+}
+
+TEST_F(WindowsConsoleTest, KeysComeAsCharactersAndScanCodesAndTheModeComesBack) {
+  Type({Key('Y', 21, 'Y'), Key('Y', 21, 'Y', false), Key(VK_SHIFT, 42, 0), Key(VK_UP, 72, 0),
+        Key(VK_F5, 63, 0), Key('A', 30, 'a', true, 2), Key(VK_RETURN, 28, '\r')});
+  std::vector<std::string> keys;
+  DWORD mode_while_reading = 0;
+  OnConsole([&] {
+    CurrentTerminal().BeginKeyInput();
+    GetConsoleMode(in_, &mode_while_reading);
+    CurrentTerminal().EndKeyInput();
+    for (int n = 0; n < 7; ++n) keys.push_back(ReadKey());
+  });
+  EXPECT_EQ(keys, (std::vector<std::string>{"Y", SpecialKey(key_code::kUp), SpecialKey(key_code::kF1 + 4), "a",
+                                            "a", "\r", ""}));
+  EXPECT_NE(mode_while_reading & ENABLE_PROCESSED_INPUT, 0u) << "Ctrl-C stays the console's";
+  EXPECT_EQ(mode_while_reading & ENABLE_VIRTUAL_TERMINAL_INPUT, 0u);
+  EXPECT_EQ(InputMode(), input_mode_);
+}
+
+// A wait ends only on a key press and leaves the key; reading never waits.
+TEST_F(WindowsConsoleTest, WaitKeyWaitsForAKeyPressAndLeavesItReadKeyNeverWaits) {
+  Type({Key(VK_SHIFT, 42, 0), Key('Q', 16, 'q', false)});  // no key presses
+  std::thread typist([this] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    Type({Key('K', 37, 'k')});
+  });
+  std::string key;
+  std::string nothing = "x";
+  const auto start = std::chrono::steady_clock::now();
+  std::chrono::steady_clock::duration waited{};
+  OnConsole([&] {
+    WaitKey();
+    waited = std::chrono::steady_clock::now() - start;
+    key = ReadKey();
+    nothing = ReadKey();
+  });
+  const auto read = std::chrono::steady_clock::now() - start - waited;
+  typist.join();
+  EXPECT_EQ(key, "k");
+  EXPECT_GE(waited, std::chrono::milliseconds(150));
+  EXPECT_EQ(nothing, "");
+  EXPECT_LT(read, std::chrono::milliseconds(500));
+  EXPECT_FALSE(KeyInputEnded());
+  EXPECT_EQ(InputMode(), input_mode_);
+}
+
+}  // namespace
+}  // namespace tessaro

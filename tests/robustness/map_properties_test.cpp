@@ -1,0 +1,333 @@
+// Properties over generated maps of every version: saving and opening, chains of version steps
+// and cut-off files. What each step loses is written down once, as data.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <random>
+
+#include "map/conversion.hpp"
+#include "map/records.hpp"
+#include "tests/map/map_builder.hpp"
+#include "tests/support/console_capture.hpp"
+#include "tests/support/temp_dir.hpp"
+
+namespace tessaro {
+namespace {
+
+using enum Field;
+using enum RecordKind;
+using testing::Bytes;
+using testing::ReadBytes;
+using testing::SameMap;
+using testing::SamplePath;
+using testing::ScopedConsoleCapture;
+using testing::TempDir;
+using testing::WriteBytes;
+
+constexpr RecordKind kKinds[] = {Sector, Wall, Sprite};
+constexpr std::uint32_t kAll = 0xFFFFFFFF;
+constexpr int kMapsPerVersion = 60;
+
+// Chosen per record of the map a chain starts from: a loss applies Always, when the `bits` of
+// field `on` are all Clear or not all clear (Set), or when `on` lies Beyond -bits to bits - 1.
+enum class When : std::uint8_t { Always, Clear, Set, Beyond };
+
+// Bits of `field` that may change when a map goes through one step and back: from `from` down
+// to `to` and up again, or up to `to` and down again.
+struct Loss {
+  std::int32_t from;
+  std::int32_t to;
+  RecordKind kind;
+  Field field;
+  std::uint32_t mask;
+  When when = When::Always;
+  Field on = wallptr;
+  std::uint32_t bits = 0;
+};
+
+constexpr Loss kLosses[] = {
+    // A slope keeps its top 11 bits, and only with its slope bit; below 32 it drops the bit.
+    {7, 6, Sector, filler, kAll},
+    {7, 6, Sector, ceilingheinum, 0x1F},
+    {7, 6, Sector, ceilingheinum, kAll, When::Clear, ceilingstat, 2},
+    {7, 6, Sector, ceilingstat, 0xFF00},
+    {7, 6, Sector, ceilingstat, 2, When::Clear, ceilingheinum, 0xFFE0},
+    {7, 6, Sector, floorheinum, 0x1F},
+    {7, 6, Sector, floorheinum, kAll, When::Clear, floorstat, 2},
+    {7, 6, Sector, floorstat, 0xFF00},
+    {7, 6, Sector, floorstat, 2, When::Clear, floorheinum, 0xFFE0},
+    {7, 6, Sprite, filler, kAll},
+    {6, 5, Wall, pal, kAll},
+    {6, 5, Sprite, pal, kAll},
+    {6, 5, Sprite, clipdist, kAll},
+    {6, 5, Sprite, xoffset, kAll},
+    {6, 5, Sprite, yoffset, kAll},
+    {6, 5, Sprite, cstat, 0xFF00},
+    {5, 4, Sector, ceilingpal, kAll},
+    {5, 4, Sector, floorpal, kAll},
+    {5, 4, Sector, visibility, kAll},
+    {5, 4, Sector, extra, kAll},
+    {5, 4, Wall, extra, kAll},
+    {5, 4, Wall, cstat, 0xFF00},
+    {5, 4, Sprite, extra, kAll},  // the low byte kept on the way down is set to -1 on the way up
+    // One panning per surface, the x one when it is not 0; the way up clears the axis bit.
+    {4, 3, Sector, ceilingstat, 4},
+    {4, 3, Sector, ceilingypanning, kAll, When::Set, ceilingxpanning, kAll},
+    {4, 3, Sector, floorstat, 4},
+    {4, 3, Sector, floorypanning, kAll, When::Set, floorxpanning, kAll},
+    {4, 3, Wall, cstat, 64},
+    {4, 3, Wall, ypanning, kAll, When::Set, xpanning, kAll},
+    {4, 3, Wall, overpicnum, kAll, When::Clear, overpicnum, kAll},  // the masked-wall pass fills it
+    {4, 3, Sprite, xvel, kAll},
+    {4, 3, Sprite, yvel, kAll},
+    // Up and down again: an empty panning comes back on the y axis.
+    {3, 4, Sector, ceilingstat, 4, When::Clear, ceilingpanning, kAll},
+    {3, 4, Sector, floorstat, 4, When::Clear, floorpanning, kAll},
+    {3, 4, Wall, cstat, 64, When::Clear, panning, kAll},
+    {3, 4, Wall, overpicnum, kAll, When::Clear, overpicnum, kAll},
+    {3, 4, Sprite, spare, kAll},
+    {4, 5, Sprite, extra, kAll},
+    {5, 6, Wall, nextsector2, kAll},
+    {5, 6, Wall, nextwall2, kAll},
+    // A slope is scaled by 32 only with its slope bit, and bounded; a flat one loses the bit.
+    {6, 7, Sector, ceilingheinum, kAll, When::Clear, ceilingstat, 2},
+    {6, 7, Sector, ceilingheinum, kAll, When::Beyond, ceilingheinum, 1024},
+    {6, 7, Sector, ceilingstat, 2, When::Clear, ceilingheinum, kAll},
+    {6, 7, Sector, floorheinum, kAll, When::Clear, floorstat, 2},
+    {6, 7, Sector, floorheinum, kAll, When::Beyond, floorheinum, 1024},
+    {6, 7, Sector, floorstat, 2, When::Clear, floorheinum, kAll},
+};
+
+// Fields a step sets to one value for every record, which the later steps the same way carry.
+struct FixedValue {
+  std::int32_t from;
+  std::int32_t to;
+  RecordKind kind;
+  Field field;
+  std::int32_t value;
+};
+
+constexpr FixedValue kFixedValues[] = {
+    {3, 4, Sprite, xvel, 0},        {3, 4, Sprite, yvel, 0},        {4, 5, Sector, ceilingpal, 0},
+    {4, 5, Sector, floorpal, 0},    {4, 5, Sector, visibility, 0},  {4, 5, Sector, extra, -1},
+    {4, 5, Wall, extra, -1},        {4, 5, Sprite, extra, -1},      {5, 6, Sprite, clipdist, 32},
+    {5, 6, Sprite, xoffset, 0},     {5, 6, Sprite, yoffset, 0},     {6, 7, Sector, filler, 0},
+    {6, 7, Sprite, filler, 0},      {6, 5, Wall, nextsector2, -1},  {6, 5, Wall, nextwall2, -1},
+    {4, 3, Sprite, spare, 0},
+};
+
+// Many zero and 0xFF bytes, so that empty pannings, flat slopes and -1 links come up often.
+std::uint8_t RandomByte(std::mt19937& rng) {
+  const std::uint32_t roll = rng() % 8;
+  if (roll < 2) return 0;
+  if (roll == 2) return 0xFF;
+  return static_cast<std::uint8_t>(rng());
+}
+
+std::int16_t RandomBelow(std::mt19937& rng, std::int32_t bound) {
+  return static_cast<std::int16_t>(rng() % static_cast<std::uint32_t>(bound));
+}
+
+// A valid header and counts, random records; half of the links point inside the map, so that
+// the steps that follow them (masked walls, palettes from sectors) have work to do.
+MapFile RandomMap(std::int32_t version, std::mt19937& rng) {
+  MapFile map;
+  map.mapversion = version;
+  map.posx = static_cast<std::int32_t>(rng());
+  map.posy = static_cast<std::int32_t>(rng());
+  map.posz = static_cast<std::int32_t>(rng());
+  map.ang = static_cast<std::int16_t>(rng());
+  map.cursectnum = static_cast<std::int16_t>(rng());
+  map.numsectors = static_cast<std::int16_t>(1 + RandomBelow(rng, 12));
+  map.numwalls = static_cast<std::int16_t>(1 + RandomBelow(rng, 24));
+  map.numsprites = RandomBelow(rng, 12);
+  for (RecordKind kind : kKinds) {
+    std::vector<std::uint8_t>& bytes = RecordBytes(map, kind);
+    bytes.resize(static_cast<std::size_t>(RecordCount(map, kind)) * LayoutOf(version, kind).size);
+    for (std::uint8_t& byte : bytes) byte = RandomByte(rng);
+  }
+  for (std::int32_t i = 0; i < map.numsectors; ++i) {
+    if (rng() % 2 == 0) continue;
+    const std::int16_t first = RandomBelow(rng, map.numwalls);
+    SetField(map, Sector, i, wallptr, first);
+    SetField(map, Sector, i, wallnum, RandomBelow(rng, map.numwalls - first + 1));
+  }
+  for (std::int32_t i = 0; i < map.numwalls; ++i) {
+    if (rng() % 2 == 0) SetField(map, Wall, i, nextwall, RandomBelow(rng, map.numwalls));
+  }
+  for (std::int32_t i = 0; i < map.numsprites; ++i) {
+    if (rng() % 2 == 0) SetField(map, Sprite, i, sectnum, RandomBelow(rng, map.numsectors));
+  }
+  return map;
+}
+
+std::uint32_t WidthMask(const FieldSpec& entry) {
+  return entry.size >= 4 ? kAll : (1u << (8 * entry.size)) - 1;
+}
+
+bool Applies(const Loss& loss, const MapFile& map, RecordKind kind, std::int32_t index) {
+  const std::int32_t on = GetField(map, kind, index, loss.on);
+  switch (loss.when) {
+    case When::Always: return true;
+    case When::Clear: return (static_cast<std::uint32_t>(on) & loss.bits) == 0;
+    case When::Set: return (static_cast<std::uint32_t>(on) & loss.bits) != 0;
+    case When::Beyond: return on < -static_cast<std::int32_t>(loss.bits) || on >= static_cast<std::int32_t>(loss.bits);
+  }
+  return false;
+}
+
+// Whether the loss's round trip lies inside the chain from `start` to `turn` and back.
+bool OnChain(const Loss& loss, std::int32_t start, std::int32_t turn) {
+  if (turn < start) return loss.to == loss.from - 1 && loss.to >= turn && loss.from <= start;
+  return loss.to == loss.from + 1 && loss.from >= start && loss.to <= turn;
+}
+
+MapError Step(MapFile& map, bool up) { return up ? UpgradeMap(map) : DowngradeMap(map); }
+
+// Counts, byte sizes and version agree after every step.
+void ExpectConsistent(const MapFile& map, const MapFile& start, std::int32_t version) {
+  EXPECT_EQ(map.mapversion, version);
+  EXPECT_TRUE(map.numsectors == start.numsectors && map.numwalls == start.numwalls &&
+              map.numsprites == start.numsprites && map.posx == start.posx && map.posy == start.posy &&
+              map.posz == start.posz && map.ang == start.ang && map.cursectnum == start.cursectnum);
+  for (RecordKind kind : kKinds) {
+    EXPECT_EQ(RecordBytes(map, kind).size(),
+              static_cast<std::size_t>(RecordCount(map, kind)) * LayoutOf(version, kind).size);
+  }
+}
+
+// Steps to `turn` and back; every field bit of the start map that no loss on the way names
+// must come back. Counts, per loss, the records where a bit it names did change.
+void CheckChain(const MapFile& start, std::int32_t turn, std::vector<int>& losses_seen) {
+  MapFile map = start;
+  const bool up = turn > start.mapversion;
+  for (std::int32_t v = start.mapversion; v != turn; v += up ? 1 : -1) {
+    ASSERT_EQ(Step(map, up), Ok);
+    ExpectConsistent(map, start, v + (up ? 1 : -1));
+  }
+  for (std::int32_t v = turn; v != start.mapversion; v += up ? -1 : 1) {
+    ASSERT_EQ(Step(map, !up), Ok);
+    ExpectConsistent(map, start, v + (up ? -1 : 1));
+  }
+  int wrong = 0;
+  for (RecordKind kind : kKinds) {
+    for (std::int32_t i = 0; i < RecordsHeld(start, kind); ++i) {
+      for (const FieldSpec& entry : LayoutOf(start.mapversion, kind).fields) {
+        const auto changed = static_cast<std::uint32_t>(GetField(start, kind, i, entry.field) ^
+                                                        GetField(map, kind, i, entry.field)) & WidthMask(entry);
+        std::uint32_t may_change = 0;
+        for (std::size_t l = 0; l < std::size(kLosses); ++l) {
+          const Loss& loss = kLosses[l];
+          if (loss.kind != kind || loss.field != entry.field || !OnChain(loss, start.mapversion, turn) ||
+              !Applies(loss, start, kind, i)) {
+            continue;
+          }
+          may_change |= loss.mask;
+          if ((changed & loss.mask) != 0) ++losses_seen[l];
+        }
+        if ((changed & ~may_change) != 0 && wrong++ < 5) {
+          ADD_FAILURE() << "v" << start.mapversion << " to v" << turn << " and back: " << FieldName(entry.field)
+                        << " of record " << i << " changed in bits 0x" << std::hex << (changed & ~may_change);
+        }
+      }
+    }
+  }
+}
+
+TEST(MapPropertyTest, SavingAndOpeningAGeneratedMapIsTheIdentity) {
+  TempDir dir;
+  std::mt19937 rng(1);
+  ScopedConsoleCapture quiet;
+  for (std::int32_t version = kLowestVersion; version <= kHighestVersion; ++version) {
+    for (int n = 0; n < kMapsPerVersion; ++n) {
+      SCOPED_TRACE("v" + std::to_string(version) + " map " + std::to_string(n));
+      const MapFile map = RandomMap(version, rng);
+      ASSERT_EQ(SaveMap(dir / "map.map", map), Ok);
+      const Bytes saved = ReadBytes(dir / "map.map");
+      EXPECT_EQ(saved.size(), 20u + 6 + map.sectorbytes() + map.wallbytes() + map.spritebytes());
+      MapFile opened;
+      ASSERT_EQ(OpenMap(dir / "map.map", opened), Ok);
+      EXPECT_TRUE(SameMap(opened, map));
+      ASSERT_EQ(SaveMap(dir / "again.map", opened), Ok);
+      EXPECT_EQ(ReadBytes(dir / "again.map"), saved);
+    }
+  }
+}
+
+TEST(MapPropertyTest, ChainsThereAndBackKeepEveryFieldNoStepLoses) {
+  std::mt19937 rng(2);
+  std::vector<int> losses_seen(std::size(kLosses), 0);
+  for (std::int32_t version = kLowestVersion; version <= kHighestVersion; ++version) {
+    for (int n = 0; n < kMapsPerVersion; ++n) {
+      const MapFile start = RandomMap(version, rng);
+      for (std::int32_t turn = kLowestVersion; turn <= kHighestVersion; ++turn) {
+        if (turn != version) CheckChain(start, turn, losses_seen);
+      }
+    }
+  }
+  // Each loss written down is one that happens: the table names no loss that never occurs.
+  for (std::size_t l = 0; l < std::size(kLosses); ++l) {
+    EXPECT_GT(losses_seen[l], 0) << "loss " << l << " (" << FieldName(kLosses[l].field) << ", v"
+                                 << kLosses[l].from << " and v" << kLosses[l].to << ") never happened";
+  }
+}
+
+TEST(MapPropertyTest, FixedValuesOfAStepHoldThroughTheLaterStepsTheSameWay) {
+  std::mt19937 rng(3);
+  for (std::int32_t version = kLowestVersion; version <= kHighestVersion; ++version) {
+    for (bool up : {true, false}) {
+      MapFile map = RandomMap(version, rng);
+      const MapFile start = map;
+      for (std::int32_t v = version; v != (up ? kHighestVersion : kLowestVersion); v += up ? 1 : -1) {
+        ASSERT_EQ(Step(map, up), Ok);
+        ExpectConsistent(map, start, v + (up ? 1 : -1));
+        for (const FixedValue& fixed : kFixedValues) {
+          const bool passed = up ? (fixed.to == fixed.from + 1 && fixed.from >= version && fixed.to <= map.mapversion)
+                                 : (fixed.to == fixed.from - 1 && fixed.from <= version && fixed.to >= map.mapversion);
+          if (!passed || LayoutOf(map.mapversion, fixed.kind).Find(fixed.field) == nullptr) continue;
+          for (std::int32_t i = 0; i < RecordsHeld(map, fixed.kind); ++i) {
+            ASSERT_EQ(GetField(map, fixed.kind, i, fixed.field), fixed.value)
+                << FieldName(fixed.field) << " of record " << i << " from v" << version << " at v" << map.mapversion;
+          }
+        }
+      }
+      EXPECT_EQ(Step(map, up), up ? CannotUpgrade : CannotDowngrade);
+    }
+  }
+}
+
+// A file that ends early reads as if it went on with zero bytes, from 26 bytes on. Walking from
+// the longest cut down, each length costs one truncate and one zero byte.
+TEST(MapPropertyTest, EveryPrefixOfEverySampleOpensAsTheZeroFilledWhole) {
+  TempDir dir;
+  const std::string cut_path = dir / "cut.map";
+  const std::string padded_path = dir / "padded.map";
+  ScopedConsoleCapture quiet;
+  for (std::int32_t version = kLowestVersion; version <= kHighestVersion; ++version) {
+    for (const char* level : {"courtyard", "warehouse"}) {
+      const Bytes whole = ReadBytes(SamplePath(version, level));
+      WriteBytes(cut_path, whole);
+      WriteBytes(padded_path, whole);
+      const int padded_fd = open(padded_path.c_str(), O_WRONLY);
+      ASSERT_GE(padded_fd, 0);
+      const std::uint8_t zero = 0;
+      for (std::size_t length = whole.size(); length-- > 0;) {
+        SCOPED_TRACE(std::string(level) + " v" + std::to_string(version) + " cut at " + std::to_string(length));
+        ASSERT_EQ(truncate(cut_path.c_str(), static_cast<off_t>(length)), 0);
+        ASSERT_EQ(pwrite(padded_fd, &zero, 1, static_cast<off_t>(length)), 1);
+        MapFile cut;
+        MapFile padded;
+        const MapError result = OpenMap(cut_path, cut);
+        ASSERT_EQ(result, length < 26 ? SourceCorrupted : OpenMap(padded_path, padded));
+        if (result == Ok) {
+          EXPECT_TRUE(SameMap(cut, padded));
+        }
+      }
+      close(padded_fd);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace tessaro
