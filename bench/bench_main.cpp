@@ -14,7 +14,7 @@
 
 #include "bench/bench_maps.hpp"
 #include "bench/child_process.hpp"
-#include "console/terminal.hpp"
+#include "console/silent_terminal.hpp"
 #include "map/conversion.hpp"
 #include "map/map_file.hpp"
 
@@ -38,27 +38,6 @@ struct Sizes {
   MapShape largest;
   int maps;
   int script_lines;
-};
-
-// The maps are written through the program's own SaveMap, whose stage lines nobody needs here.
-class QuietTerminal final : public Terminal {
- public:
-  bool IsConsole() override { return false; }
-  int Columns() override { return 0; }
-  int Rows() override { return 0; }
-  void Write(std::string_view) override {}
-  void Flush() override {}
-  void SetAttribute(int) override {}
-  void MoveCursor(int, int) override {}
-  bool QueryCursor(int&, int&, std::string&) override { return false; }
-  bool InputIsConsole() override { return false; }
-  void BeginKeyInput() override {}
-  void EndKeyInput() override {}
-  std::size_t ReadInput(std::span<char>, int, bool& ended) override {
-    ended = true;
-    return 0;
-  }
-  void Interrupt() override {}
 };
 
 struct Case {
@@ -140,7 +119,7 @@ Options ReadOptions(int argc, char** argv) {
 // Writes every input into the current directory: the largest map at versions 7 and 3, the
 // folder of maps at version 7, and the swap script.
 void WriteInputs(const Sizes& sizes) {
-  QuietTerminal quiet;
+  SilentTerminal quiet;  // SaveMap's stage lines are of no use here
   UseTerminal(&quiet);
   MakeDirectory("maps");
   MakeDirectory("out");

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "console/silent_terminal.hpp"
 #include "console/terminal.hpp"
 #include "map/map_file.hpp"
 
@@ -23,27 +24,6 @@
   } while (false)
 
 namespace tessaro::fuzz {
-
-// Output goes nowhere; input has ended, so no question or key wait can block.
-class SilentTerminal final : public Terminal {
- public:
-  bool IsConsole() override { return false; }
-  int Columns() override { return 0; }
-  int Rows() override { return 0; }
-  void Write(std::string_view) override {}
-  void Flush() override {}
-  void SetAttribute(int) override {}
-  void MoveCursor(int, int) override {}
-  bool QueryCursor(int&, int&, std::string&) override { return false; }
-  bool InputIsConsole() override { return false; }
-  void BeginKeyInput() override {}
-  void EndKeyInput() override {}
-  std::size_t ReadInput(std::span<char>, int, bool& ended) override {
-    ended = true;
-    return 0;
-  }
-  void Interrupt() override {}
-};
 
 // Installed afresh for every input, so that no input sees what an earlier one left behind.
 inline void SilenceConsole() {

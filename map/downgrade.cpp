@@ -39,16 +39,6 @@ constexpr FieldRule kSprite7To6[] = {
 };  // `filler` is dropped
 static_assert(RulesFit(kSprite7To6, kSpriteV7, kSpriteV6));
 
-constexpr FieldRule kSector6To5[] = {
-    Copy(wallptr),        Copy(wallnum),        Copy(ceilingpicnum),   Copy(floorpicnum),
-    Copy(ceilingheinum),  Copy(floorheinum),    Copy(ceilingz),        Copy(floorz),
-    Copy(ceilingshade),   Copy(floorshade),     Copy(ceilingxpanning), Copy(floorxpanning),
-    Copy(ceilingypanning), Copy(floorypanning), Copy(ceilingstat),     Copy(floorstat),
-    Copy(ceilingpal),     Copy(floorpal),       Copy(visibility),      Copy(lotag),
-    Copy(hitag),          Copy(extra),
-};
-static_assert(RulesFit(kSector6To5, kSectorV6, kSectorV5));
-
 constexpr FieldRule kWall6To5[] = {
     Copy(x),          Copy(y),          Copy(point2),     Copy(picnum),     Copy(overpicnum),
     Copy(shade),      Copy(cstat),      Copy(xrepeat),    Copy(yrepeat),    Copy(xpanning),
@@ -141,7 +131,7 @@ static_assert(RulesFit(kSprite4To3, kSpriteV4, kSpriteV3));
 
 constexpr StepRules kDowngradeSteps[] = {
     {7, 6, kSector7To6, kWall7To6, kSprite7To6, nullptr},
-    {6, 5, kSector6To5, kWall6To5, kSprite6To5, nullptr},
+    {6, 5, kSectorBetween5And6, kWall6To5, kSprite6To5, nullptr},
     {5, 4, kSector5To4, kWall5To4, kSprite5To4, nullptr},
     {4, 3, kSector4To3, kWall4To3, kSprite4To3, nullptr},
 };

@@ -120,4 +120,20 @@ constexpr bool RulesFit(std::span<const FieldRule> table, std::span<const FieldS
   return true;
 }
 
+namespace rules {
+
+// Versions 5 and 6 share the sector layout, so the steps between them copy every sector field.
+inline constexpr FieldRule kSectorBetween5And6[] = {
+    Copy(wallptr),        Copy(wallnum),        Copy(ceilingpicnum),   Copy(floorpicnum),
+    Copy(ceilingheinum),  Copy(floorheinum),    Copy(ceilingz),        Copy(floorz),
+    Copy(ceilingshade),   Copy(floorshade),     Copy(ceilingxpanning), Copy(floorxpanning),
+    Copy(ceilingypanning), Copy(floorypanning), Copy(ceilingstat),     Copy(floorstat),
+    Copy(ceilingpal),     Copy(floorpal),       Copy(visibility),      Copy(lotag),
+    Copy(hitag),          Copy(extra),
+};
+static_assert(RulesFit(kSectorBetween5And6, layout::kSectorV5, layout::kSectorV6));
+static_assert(RulesFit(kSectorBetween5And6, layout::kSectorV6, layout::kSectorV5));
+
+}  // namespace rules
+
 }  // namespace tessaro

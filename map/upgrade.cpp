@@ -108,17 +108,6 @@ constexpr FieldRule kSprite4To5[] = {
 };  // the 32-bit `extra` is dropped
 static_assert(RulesFit(kSprite4To5, kSpriteV4, kSpriteV5));
 
-// Versions 5 and 6 share the sector layout.
-constexpr FieldRule kSector5To6[] = {
-    Copy(wallptr),        Copy(wallnum),        Copy(ceilingpicnum),   Copy(floorpicnum),
-    Copy(ceilingheinum),  Copy(floorheinum),    Copy(ceilingz),        Copy(floorz),
-    Copy(ceilingshade),   Copy(floorshade),     Copy(ceilingxpanning), Copy(floorxpanning),
-    Copy(ceilingypanning), Copy(floorypanning), Copy(ceilingstat),     Copy(floorstat),
-    Copy(ceilingpal),     Copy(floorpal),       Copy(visibility),      Copy(lotag),
-    Copy(hitag),          Copy(extra),
-};
-static_assert(RulesFit(kSector5To6, kSectorV5, kSectorV6));
-
 constexpr FieldRule kWall5To6[] = {
     Copy(x),          Copy(y),           Copy(point2),    Copy(nextsector), Copy(nextwall),
     Copy(picnum),     Copy(overpicnum),  Copy(shade),     WallSectorFloorPal(pal),
@@ -183,7 +172,7 @@ static_assert(RulesFit(kSprite6To7, kSpriteV6, kSpriteV7));
 constexpr StepRules kUpgradeSteps[] = {
     {3, 4, kSector3To4, kWall3To4, kSprite3To4, FillMaskedWalls},
     {4, 5, kSector4To5, kWall4To5, kSprite4To5, nullptr},
-    {5, 6, kSector5To6, kWall5To6, kSprite5To6, nullptr},
+    {5, 6, kSectorBetween5And6, kWall5To6, kSprite5To6, nullptr},
     {6, 7, kSector6To7, kWall6To7, kSprite6To7, nullptr},
 };
 
