@@ -20,6 +20,11 @@ struct StepRules {
   void (*after)(MapFile& converted);
 };
 
+inline std::span<const FieldRule> TableOf(const StepRules& step, RecordKind kind) {
+  if (kind == RecordKind::Sector) return step.sector;
+  return kind == RecordKind::Wall ? step.wall : step.sprite;
+}
+
 // Rebuilds every record of `map` by the tables of the step that starts at its version, in the
 // arrays' own storage where it has room for the new records. All that can fail comes first: when
 // no step starts there, or storage cannot be had, returns `failure` with the map untouched.
