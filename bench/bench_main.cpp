@@ -136,6 +136,8 @@ void WriteInputs(const Sizes& sizes) {
   }
   std::ofstream("swaps.txt", std::ios::binary) << SwapScriptText(sizes.script_lines, 3);
   UseTerminal(nullptr);
+  // Written to disk now, not while the first case is timed.
+  sync();
 }
 
 std::vector<Case> Cases(const Options& options, const Sizes& sizes) {

@@ -18,7 +18,11 @@ MapError DowngradeMap(MapFile& map);
 // in fewer passes over the records; on a failed step its code, the map then only fit to be freed.
 MapError ConvertMap(MapFile& map, std::int32_t target);
 
-std::int32_t Clamp(std::int32_t value, std::int32_t low, std::int32_t high);
+// Inline, as the slope rules use it for every sector.
+constexpr std::int32_t Clamp(std::int32_t value, std::int32_t low, std::int32_t high) {
+  if (value < low) return low;
+  return value <= high ? value : high;
+}
 
 // The lowest sector index whose wall range (`wallptr`, `wallnum` read unsigned) holds the wall;
 // -1 when none does, or when the map is not at version 5.

@@ -74,12 +74,14 @@ struct Batch {
 // a time, so that the field's size, sign and rule are decided once for all records.
 using Column = std::array<std::int32_t, kBatch>;
 
+// The loops keep the batch's sizes in locals: the compiler cannot tell that a store into a
+// column or a record leaves them unchanged, and would read them again for every record.
 template <std::size_t kSize, Sign kSign>
 void LoadEach(const Batch& b, std::uint32_t offset, Column& values) {
   const std::uint8_t* at = b.old_records + offset;
-  for (std::int32_t k = 0; k < b.count; ++k, at += b.old_size) {
-    values[static_cast<std::size_t>(k)] = LoadLittleEndian(at, kSize, kSign);
-  }
+  const std::size_t count = static_cast<std::size_t>(b.count);
+  const std::size_t stride = b.old_size;
+  for (std::size_t k = 0; k < count; ++k, at += stride) values[k] = LoadLittleEndian(at, kSize, kSign);
 }
 
 // A field the layout lacks reads as 0, as ReadField has it.
@@ -100,9 +102,9 @@ void LoadColumn(const Batch& b, const FieldSpec& place, Column& values) {
 template <std::size_t kSize>
 void StoreEach(const Batch& b, std::uint32_t offset, const Column& values) {
   std::uint8_t* at = b.new_records + offset;
-  for (std::int32_t k = 0; k < b.count; ++k, at += b.new_size) {
-    StoreLittleEndian(at, kSize, values[static_cast<std::size_t>(k)]);
-  }
+  const std::size_t count = static_cast<std::size_t>(b.count);
+  const std::size_t stride = b.new_size;
+  for (std::size_t k = 0; k < count; ++k, at += stride) StoreLittleEndian(at, kSize, values[k]);
 }
 
 void StoreColumn(const Batch& b, std::uint32_t offset, std::size_t size, const Column& values) {
@@ -126,7 +128,8 @@ void LoadOperand(const Batch& b, const Operand& operand, const Values& values, C
     const Column& value = values[operand.bytes[0].slot];
     const std::uint32_t mask = size < 4 ? (1u << (8 * size)) - 1 : ~0u;
     const std::uint32_t sign_bit = operand.direct.sign == Sign::Signed && size < 4 ? 1u << (8 * size - 1) : 0;
-    for (std::size_t k = 0; k < static_cast<std::size_t>(b.count); ++k) {
+    const std::size_t count = static_cast<std::size_t>(b.count);
+    for (std::size_t k = 0; k < count; ++k) {
       const std::uint32_t raw = static_cast<std::uint32_t>(value[k]) & mask;
       loaded[k] = static_cast<std::int32_t>((raw ^ sign_bit) - sign_bit);
     }
@@ -152,40 +155,47 @@ void LoadOperand(const Batch& b, const Operand& operand, const Values& values, C
   LoadColumn(in_order, FieldSpec{operand.direct.field, 0, static_cast<std::uint8_t>(size), operand.direct.sign}, loaded);
 }
 
+// `value` where `keep` holds, else 0, without a branch: the bits that decide are as good as random
+// from one record to the next, and a mispredicted branch costs more than the arithmetic.
+constexpr std::int32_t KeepIf(bool keep, std::int32_t value) { return value & -static_cast<std::int32_t>(keep); }
+
+// Each rule reads only the operands it has, so the others are left unset.
 void Compute(const Slot& r, const Batch& b, const Surroundings& around, Values& values, Column& value) {
   using Value = std::int32_t;
-  Column from{};
-  Column with{};
+  Column from;
+  Column with;
   const int reads = OldFieldsRead(r.rule);
   if (reads >= 1) LoadOperand(b, r.from, values, from);
   if (reads >= 2) LoadOperand(b, r.with, values, with);
+  const std::size_t count = static_cast<std::size_t>(b.count);
   auto each = [&](auto value_of) {
-    for (std::int32_t k = 0; k < b.count; ++k) {
-      const auto slot = static_cast<std::size_t>(k);
-      value[slot] = value_of(from[slot], with[slot], b.first + k);
-    }
+    for (std::size_t k = 0; k < count; ++k) value[k] = value_of(k);
   };
   const Value v = r.value;
   switch (r.rule) {
     case Rule::Copy:
     case Rule::Widen:
-    case Rule::LowBits: each([](Value f, Value, Value) { return f; }); break;
-    case Rule::LowByte: each([](Value f, Value, Value) { return f & 0xFF; }); break;
-    case Rule::Set: each([v](Value, Value, Value) { return v; }); break;
-    case Rule::ClearBit: each([v](Value f, Value, Value) { return f & ~v; }); break;
-    case Rule::PanningIfBitClear: each([v](Value f, Value w, Value) { return (w & v) == 0 ? f : 0; }); break;
-    case Rule::PanningIfBitSet: each([v](Value f, Value w, Value) { return (w & v) != 0 ? f : 0; }); break;
-    case Rule::MergePanning: each([](Value f, Value w, Value) { return f != 0 ? f : w; }); break;
-    case Rule::StatusOfMergedPanning: each([v](Value f, Value w, Value) { return w != 0 ? (f & ~v) : (f | v); }); break;
+    case Rule::LowBits: each([&](std::size_t k) { return from[k]; }); break;
+    case Rule::LowByte: each([&](std::size_t k) { return from[k] & 0xFF; }); break;
+    case Rule::Set: each([v](std::size_t) { return v; }); break;
+    case Rule::ClearBit: each([&](std::size_t k) { return from[k] & ~v; }); break;
+    case Rule::PanningIfBitClear: each([&](std::size_t k) { return KeepIf((with[k] & v) == 0, from[k]); }); break;
+    case Rule::PanningIfBitSet: each([&](std::size_t k) { return KeepIf((with[k] & v) != 0, from[k]); }); break;
+    case Rule::MergePanning: each([&](std::size_t k) { return from[k] | KeepIf(from[k] == 0, with[k]); }); break;
+    case Rule::StatusOfMergedPanning:
+      each([&](std::size_t k) { return (from[k] & ~v) | KeepIf(with[k] == 0, v); });
+      break;
     case Rule::SlopeUp:
-      each([](Value f, Value w, Value) { return (w & 2) != 0 ? Clamp(f * 32, -32768, 32767) : 0; });
+      each([&](std::size_t k) { return KeepIf((with[k] & 2) != 0, Clamp(from[k] * 32, -32768, 32767)); });
       break;
-    case Rule::SlopeDown: each([](Value f, Value, Value) { return f >> 5; }); break;
+    case Rule::SlopeDown: each([&](std::size_t k) { return from[k] >> 5; }); break;
     case Rule::StatusAfterSlopeDown:
-      each([](Value f, Value w, Value) { return (w >> 5) == 0 ? (f & 0xFF & ~2) : (f & 0xFF); });
+      each([&](std::size_t k) { return from[k] & 0xFF & ~KeepIf((with[k] >> 5) == 0, 2); });
       break;
-    case Rule::WallSectorFloorPal: each([&around](Value, Value, Value index) { return WallPal(around, index); }); break;
-    case Rule::SpriteSectorPal: each([&around](Value f, Value, Value) { return SpritePal(around, f); }); break;
+    case Rule::WallSectorFloorPal:
+      each([&](std::size_t k) { return WallPal(around, b.first + static_cast<Value>(k)); });
+      break;
+    case Rule::SpriteSectorPal: each([&](std::size_t k) { return SpritePal(around, from[k]); }); break;
   }
 }
 
@@ -206,7 +216,7 @@ struct RecordArrays {
   RecordKind kind;
   const std::uint8_t* old_bytes = nullptr;
   std::int32_t held = 0;  // old records
-  std::vector<std::uint8_t> other;  // the new array, when not converted in place
+  RecordArray other;  // the new array, when not converted in place
 
   bool InPlace() const { return other.capacity() == 0; }
 };
@@ -266,7 +276,7 @@ void ConvertRecords(const RecordArrays& arrays, std::uint8_t* new_bytes, const R
 
 // The new array in its final size, records the old array lacked zero as in a short file.
 void FinishArray(MapFile& map, RecordArrays& arrays, const RecordPlan& plan) {
-  std::vector<std::uint8_t>& array = RecordBytes(map, arrays.kind);
+  RecordArray& array = RecordBytes(map, arrays.kind);
   if (!arrays.InPlace()) {
     ReturnArray(array);
     array = std::move(arrays.other);
@@ -275,14 +285,15 @@ void FinishArray(MapFile& map, RecordArrays& arrays, const RecordPlan& plan) {
   std::fill(array.begin() + static_cast<std::ptrdiff_t>(arrays.held) * plan.new_size, array.end(), std::uint8_t{0});
 }
 
-// Rules that read the sectors of the step's old version see them only at the start of a pass.
-bool ReadsOtherRecords(const StepRules& step) {
+// A step whose rules read the sectors of its old version joins a pass only where what they read
+// is known: the sectors are seen as they were at the start of the pass.
+bool JoinsPass(std::span<const StepRules> before, const StepRules& step) {
   for (const RecordKind kind : {RecordKind::Sector, RecordKind::Wall, RecordKind::Sprite}) {
     for (const FieldRule& r : TableOf(step, kind)) {
-      if (r.rule == Rule::WallSectorFloorPal || r.rule == Rule::SpriteSectorPal) return true;
+      if (ReadsOtherRecords(r.rule) && !GivesZeroAfter(before, r)) return false;
     }
   }
-  return false;
+  return true;
 }
 
 // Converts the map through every step of `chain` in one pass over each array. All that can fail
@@ -318,7 +329,7 @@ MapError ConvertChain(MapFile& map, std::span<const StepRules> chain, MapError f
   // Walls and sprites read the old sectors, so the sectors go last.
   for (const std::size_t k : {std::size_t{2}, std::size_t{1}, std::size_t{0}}) {
     RecordArrays& a = arrays[k];
-    std::vector<std::uint8_t>& array = RecordBytes(map, a.kind);
+    RecordArray& array = RecordBytes(map, a.kind);
     a.held = RecordsHeld(map, a.kind);
     a.old_bytes = array.data();
     std::uint8_t* new_bytes = a.other.data();
@@ -354,7 +365,40 @@ bool HoldsEveryRecord(const MapFile& map) {
   return true;
 }
 
+// The sector fields whose values the rule passes on: with all of them 0 it gives 0.
+std::span<const Field> SectorFieldsPassedOn(Rule rule) {
+  static constexpr Field kFloorPal[] = {Field::floorpal};
+  static constexpr Field kEitherPal[] = {Field::ceilingpal, Field::floorpal};
+  if (rule == Rule::WallSectorFloorPal) return kFloorPal;
+  if (rule == Rule::SpriteSectorPal) return kEitherPal;
+  return {};
+}
+
+// Follows a sector field back through the copies of the steps to the rule that gave it its value.
+bool SectorFieldZeroAfter(std::span<const StepRules> before, Field field) {
+  for (auto step = before.rbegin(); step != before.rend(); ++step) {
+    const FieldRule* writer = nullptr;
+    for (const FieldRule& r : step->sector) {
+      if (r.to == field) writer = &r;
+    }
+    if (writer == nullptr) return false;
+    if (writer->rule == Rule::Set) return writer->value == 0;
+    if (writer->rule != Rule::Copy) return false;
+    field = writer->from;
+  }
+  return false;  // the map's own value
+}
+
 }  // namespace
+
+bool GivesZeroAfter(std::span<const StepRules> before, const FieldRule& r) {
+  const std::span<const Field> passed = SectorFieldsPassedOn(r.rule);
+  if (passed.empty()) return false;
+  for (const Field field : passed) {
+    if (!SectorFieldZeroAfter(before, field)) return false;
+  }
+  return true;
+}
 
 MapError ConvertStep(MapFile& map, std::span<const StepRules> steps, MapError failure) {
   const StepRules* step = StepFrom(steps, map.mapversion);
@@ -369,7 +413,8 @@ MapError ConvertSteps(MapFile& map, std::span<const StepRules> steps, std::int32
     const StepRules* last = first;
     const StepRules* const end = steps.data() + steps.size();
     while (last->to_version != target && last + 1 != end &&
-           last[1].from_version == last->to_version && !ReadsOtherRecords(last[1]) && HoldsEveryRecord(map)) {
+           last[1].from_version == last->to_version && JoinsPass(std::span<const StepRules>(first, last + 1), last[1]) &&
+           HoldsEveryRecord(map)) {
       ++last;
     }
     const MapError error = ConvertChain(map, std::span<const StepRules>(first, last + 1), failure);

@@ -42,7 +42,7 @@ bool ReadCount(InputFile& file, std::int16_t& count) {
 enum class ArrayRead { Ok, Failed, NoMemory };
 
 ArrayRead ReadArray(InputFile& file, RecordKind kind, std::int16_t count, std::uint32_t record_size,
-                    std::vector<std::uint8_t>& array) {
+                    RecordArray& array) {
   try {
     array = TakeArray(kind, static_cast<std::size_t>(count), record_size);
   } catch (const std::bad_alloc&) {
@@ -97,7 +97,7 @@ MapError ReadRecords(InputFile& file, MapFile& map) {
     RecordKind kind;
     std::int16_t& count;
     std::uint32_t size;
-    std::vector<std::uint8_t>& data;
+    RecordArray& data;
     bool may_be_empty;
   };
   const Array arrays[] = {{RecordKind::Sector, map.numsectors, sizes.sector, map.sectordata, false},
@@ -119,7 +119,7 @@ void AppendLittleEndian(std::vector<std::uint8_t>& bytes, std::size_t size, std:
 
 bool ArraysFitCounts(const MapFile& map) {
   const RecordSizes& sizes = RecordSizeTable[map.mapversion];
-  auto fits = [](std::int16_t count, std::uint32_t size, const std::vector<std::uint8_t>& data) {
+  auto fits = [](std::int16_t count, std::uint32_t size, const RecordArray& data) {
     return count >= 0 && data.size() == static_cast<std::size_t>(count) * size;
   };
   return fits(map.numsectors, sizes.sector, map.sectordata) && fits(map.numwalls, sizes.wall, map.walldata) &&

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "map/record_array.hpp"
+
 namespace tessaro {
 
 enum MapError : std::int32_t {
@@ -59,9 +61,9 @@ struct MapFile {
   std::int16_t numsectors = 0;
   std::int16_t numwalls = 0;
   std::int16_t numsprites = 0;
-  std::vector<std::uint8_t> sectordata;
-  std::vector<std::uint8_t> walldata;
-  std::vector<std::uint8_t> spritedata;
+  RecordArray sectordata;
+  RecordArray walldata;
+  RecordArray spritedata;
 
   // The byte sizes are the arrays' own, so they cannot disagree with them.
   std::uint32_t sectorbytes() const { return static_cast<std::uint32_t>(sectordata.size()); }

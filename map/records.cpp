@@ -6,7 +6,7 @@
 
 namespace tessaro {
 
-std::vector<std::uint8_t>& RecordBytes(MapFile& map, RecordKind kind) {
+RecordArray& RecordBytes(MapFile& map, RecordKind kind) {
   switch (kind) {
     case RecordKind::Sector: return map.sectordata;
     case RecordKind::Wall: return map.walldata;
@@ -15,7 +15,7 @@ std::vector<std::uint8_t>& RecordBytes(MapFile& map, RecordKind kind) {
   return map.spritedata;
 }
 
-const std::vector<std::uint8_t>& RecordBytes(const MapFile& map, RecordKind kind) {
+const RecordArray& RecordBytes(const MapFile& map, RecordKind kind) {
   return RecordBytes(const_cast<MapFile&>(map), kind);
 }
 
@@ -53,9 +53,9 @@ static_assert(SizesFit(layout::kSectorV3) && SizesFit(layout::kSectorV4) && Size
 // A map and the one a step builds from it hold six arrays at most.
 constexpr std::size_t kKeptArrays = 6;
 
-std::vector<std::vector<std::uint8_t>>& KeptArrays() {
-  static std::vector<std::vector<std::uint8_t>> kept = [] {
-    std::vector<std::vector<std::uint8_t>> empty;
+std::vector<RecordArray>& KeptArrays() {
+  static std::vector<RecordArray> kept = [] {
+    std::vector<RecordArray> empty;
     empty.reserve(kKeptArrays);
     return empty;
   }();
@@ -64,7 +64,7 @@ std::vector<std::vector<std::uint8_t>>& KeptArrays() {
 
 // One that fits beats one that does not; of two that fit the smaller wins, of two that do not the
 // larger.
-bool BetterFit(const std::vector<std::uint8_t>& a, const std::vector<std::uint8_t>& b, std::size_t bytes) {
+bool BetterFit(const RecordArray& a, const RecordArray& b, std::size_t bytes) {
   const bool a_fits = a.capacity() >= bytes;
   if (a_fits != (b.capacity() >= bytes)) return a_fits;
   return a_fits ? a.capacity() < b.capacity() : a.capacity() > b.capacity();
@@ -80,14 +80,14 @@ std::uint32_t LargestRecord(RecordKind kind) {
 
 }  // namespace
 
-std::vector<std::uint8_t> TakeArray(RecordKind kind, std::size_t records, std::uint32_t record_size) {
+RecordArray TakeArray(RecordKind kind, std::size_t records, std::uint32_t record_size) {
   const std::size_t bytes = records * record_size;
-  std::vector<std::vector<std::uint8_t>>& kept = KeptArrays();
+  std::vector<RecordArray>& kept = KeptArrays();
   auto best = kept.end();
   for (auto it = kept.begin(); it != kept.end(); ++it) {
     if (best == kept.end() || BetterFit(*it, *best, bytes)) best = it;
   }
-  std::vector<std::uint8_t> array;
+  RecordArray array;
   if (best != kept.end()) {
     array = std::move(*best);
     kept.erase(best);
@@ -95,7 +95,7 @@ std::vector<std::uint8_t> TakeArray(RecordKind kind, std::size_t records, std::u
   if (array.capacity() < bytes) {
     // The old storage goes first, so that the two are never held at once. Room for the records
     // at their largest lets every later step reuse the array; pages never touched cost nothing.
-    std::vector<std::uint8_t>().swap(array);
+    RecordArray().swap(array);
     array.reserve(std::max<std::size_t>(bytes, records * LargestRecord(kind)));
   }
   // Growing within the capacity zero-fills only the grown part; shrinking writes nothing.
@@ -103,10 +103,10 @@ std::vector<std::uint8_t> TakeArray(RecordKind kind, std::size_t records, std::u
   return array;
 }
 
-void ReturnArray(std::vector<std::uint8_t>& array) {
-  std::vector<std::vector<std::uint8_t>>& kept = KeptArrays();
-  std::vector<std::uint8_t> returned = std::move(array);
-  array = std::vector<std::uint8_t>();
+void ReturnArray(RecordArray& array) {
+  std::vector<RecordArray>& kept = KeptArrays();
+  RecordArray returned = std::move(array);
+  array = RecordArray();
   if (returned.capacity() == 0) return;
   if (kept.size() == kKeptArrays) {
     // The larger ones stay: they serve small arrays as well.
@@ -159,7 +159,7 @@ const LayoutIndex& IndexOf(std::int32_t version, RecordKind kind) {
 // Record `index` of a kind, when the count has it and the array holds all of it, as RecordsHeld
 // counts records; else nullptr.
 std::uint8_t* RecordAt(const MapFile& map, RecordKind kind, std::int32_t index, std::uint32_t size) {
-  const std::vector<std::uint8_t>* bytes = &map.spritedata;
+  const RecordArray* bytes = &map.spritedata;
   std::int32_t count = map.numsprites;
   if (kind == RecordKind::Sector) {
     bytes = &map.sectordata;

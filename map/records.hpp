@@ -9,8 +9,8 @@
 
 namespace tessaro {
 
-std::vector<std::uint8_t>& RecordBytes(MapFile& map, RecordKind kind);
-const std::vector<std::uint8_t>& RecordBytes(const MapFile& map, RecordKind kind);
+RecordArray& RecordBytes(MapFile& map, RecordKind kind);
+const RecordArray& RecordBytes(const MapFile& map, RecordKind kind);
 
 // The count the header gives; a negative count holds no records.
 std::int32_t RecordCount(const MapFile& map, RecordKind kind);
@@ -44,8 +44,8 @@ inline void StoreField(std::uint8_t* at, std::size_t size, std::int32_t value) {
 // them back here, and the next array taken reuses them: a run over many maps, or one map through
 // several steps, then works in the same memory instead of fresh pages for every array. A taken
 // array has the size asked for and unspecified contents; it may throw std::bad_alloc.
-std::vector<std::uint8_t> TakeArray(RecordKind kind, std::size_t records, std::uint32_t record_size);
-void ReturnArray(std::vector<std::uint8_t>& array);
+RecordArray TakeArray(RecordKind kind, std::size_t records, std::uint32_t record_size);
+void ReturnArray(RecordArray& array);
 
 // A field of record `index` in the map's own layout; 0 when the record or the field does not exist.
 std::int32_t GetField(const MapFile& map, RecordKind kind, std::int32_t index, Field field);

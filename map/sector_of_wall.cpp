@@ -44,11 +44,6 @@ class SectorRanges {
 
 }  // namespace
 
-std::int32_t Clamp(std::int32_t value, std::int32_t low, std::int32_t high) {
-  if (value < low) return low;
-  return value <= high ? value : high;
-}
-
 std::int32_t SectorOfWall(const MapFile& map, std::int32_t wall) {
   if (map.mapversion != 5) return -1;
   const std::int32_t sectors = RecordsHeld(map, RecordKind::Sector);

@@ -176,17 +176,24 @@ bool CompileRule(const ResolvedRule& r, PlanBuilder& builder) {
 }
 
 
-// Null when the chain computes too many values to be converted in one pass.
+// Null when the chain computes too many values, or reads sectors it cannot see, to be converted
+// in one pass.
 std::unique_ptr<RecordPlan> Compile(std::span<const StepRules> chain, RecordKind kind) {
   auto plan = std::make_unique<RecordPlan>();
   plan->old_size = LayoutOf(chain.front().from_version, kind).size;
   plan->new_size = LayoutOf(chain.back().to_version, kind).size;
   PlanBuilder builder(*plan);
-  for (const StepRules& step : chain) {
+  for (std::size_t k = 0; k < chain.size(); ++k) {
+    const StepRules& step = chain[k];
     const RecordLayout& from = LayoutOf(step.from_version, kind);
     const RecordLayout& to = LayoutOf(step.to_version, kind);
     builder.BeginStep();
-    for (const FieldRule& r : TableOf(step, kind)) {
+    for (FieldRule r : TableOf(step, kind)) {
+      // Only the first step sees the sectors it reads; a later one may when it reads zeros.
+      if (ReadsOtherRecords(r.rule) && k > 0) {
+        if (!GivesZeroAfter(chain.first(k), r)) return nullptr;
+        r = rules::Set(r.to, 0);
+      }
       const ResolvedRule resolved{r.rule, SpecOrNone(to, r.to), SpecOrNone(from, r.from), SpecOrNone(from, r.with),
                                   r.value};
       if (resolved.to.size == 0) continue;  // nothing to write

@@ -109,7 +109,8 @@ struct RecordPlan {
 };
 
 // The plan of a chain, compiled the first time a map needs it; null when the chain computes too
-// many values to be converted in one pass. May throw std::bad_alloc.
+// many values, or reads sectors a later step cannot see, to be converted in one pass. May throw
+// std::bad_alloc.
 const RecordPlan* PlanFor(std::span<const StepRules> chain, RecordKind kind);
 
 // The field as the layout places it, or one of size 0 that reads as 0 when the layout lacks it.

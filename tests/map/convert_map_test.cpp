@@ -36,13 +36,13 @@ void ExpectSameAsSteps(const MapFile& source, std::int32_t target) {
 
 // Random bytes in every record, with the fields that lead to other records often pointing at one,
 // so that the rules reading the sector of a wall or a sprite and the masked-wall pass find them.
-MapFile RandomMap(std::int32_t version, std::mt19937& random) {
-  std::uniform_int_distribution<int> count(1, 60);
+MapFile RandomMap(std::int32_t version, std::mt19937& random, int most_records = 60) {
+  std::uniform_int_distribution<int> count(most_records > 60 ? most_records : 1, most_records);
   const auto sectors = static_cast<std::int16_t>(count(random));
   const auto walls = static_cast<std::int16_t>(count(random));
   MapFile map = testing::EmptyMap(version, sectors, walls, static_cast<std::int16_t>(count(random)));
   std::uniform_int_distribution<int> byte(0, 255);
-  for (std::vector<std::uint8_t>* bytes : {&map.sectordata, &map.walldata, &map.spritedata}) {
+  for (RecordArray* bytes : {&map.sectordata, &map.walldata, &map.spritedata}) {
     for (std::uint8_t& b : *bytes) b = static_cast<std::uint8_t>(byte(random));
   }
   std::uniform_int_distribution<int> small(-2, 70);
@@ -82,6 +82,15 @@ TEST(ConvertMapTest, RandomRecordsGiveTheBytesOfTheSteps) {
         if (to != from) ExpectSameAsSteps(source, to);
       }
     }
+  }
+}
+
+// The largest arrays take their storage apart from the small ones, and cross many batches.
+TEST(ConvertMapTest, LargestMapsGiveTheBytesOfTheSteps) {
+  std::mt19937 random(32767);
+  for (const int from : {kLowestVersion, kHighestVersion}) {
+    const MapFile source = RandomMap(from, random, 32767);
+    ExpectSameAsSteps(source, from == kLowestVersion ? kHighestVersion : kLowestVersion);
   }
 }
 

@@ -33,7 +33,7 @@ MapError Step(MapFile& map, bool up) { return up ? UpgradeMap(map) : DowngradeMa
 // Arrays with no room beyond their records, or with much more.
 MapFile WithRoom(MapFile map, bool room) {
   for (const RecordKind kind : kKinds) {
-    std::vector<std::uint8_t>& array = RecordBytes(map, kind);
+    RecordArray& array = RecordBytes(map, kind);
     if (room) {
       array.reserve(array.size() * 2);
     } else {
@@ -75,7 +75,7 @@ TEST(ConvertStepTest, RecordsTheArrayLacksComeOutZero) {
         RecordBytes(map, kind).resize(25 * size + size / 2);
         map = WithRoom(map, room);
         ASSERT_EQ(Step(map, up), Ok);
-        const std::vector<std::uint8_t>& array = RecordBytes(map, kind);
+        const RecordArray& array = RecordBytes(map, kind);
         const std::uint32_t new_size = LayoutOf(map.mapversion, kind).size;
         ASSERT_EQ(array.size(), 40u * new_size);
         for (std::size_t byte = 25u * new_size; byte < array.size(); ++byte) {

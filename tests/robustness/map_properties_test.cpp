@@ -143,7 +143,7 @@ MapFile RandomMap(std::int32_t version, std::mt19937& rng) {
   map.numwalls = static_cast<std::int16_t>(1 + RandomBelow(rng, 24));
   map.numsprites = RandomBelow(rng, 12);
   for (RecordKind kind : kKinds) {
-    std::vector<std::uint8_t>& bytes = RecordBytes(map, kind);
+    RecordArray& bytes = RecordBytes(map, kind);
     bytes.resize(static_cast<std::size_t>(RecordCount(map, kind)) * LayoutOf(version, kind).size);
     for (std::uint8_t& byte : bytes) byte = RandomByte(rng);
   }
