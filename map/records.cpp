@@ -94,7 +94,7 @@ RecordArray TakeArray(RecordKind kind, std::size_t records, std::uint32_t record
   }
   if (array.capacity() < bytes) {
     // The old storage goes first, so that the two are never held at once. Room for the records
-    // at their largest lets every later step reuse the array; pages never touched cost nothing.
+    // at their largest lets every later step reuse the array.
     RecordArray().swap(array);
     array.reserve(std::max<std::size_t>(bytes, records * LargestRecord(kind)));
   }
