@@ -58,7 +58,7 @@ std::int32_t WallPal(const Surroundings& around, std::int32_t wall) {
 }
 
 // Records are converted this many at a time.
-constexpr std::int32_t kBatch = 32;
+constexpr std::int32_t kBatch = 64;
 
 // The records of one batch: old ones where they lie, new ones in the scratch buffer.
 struct Batch {
