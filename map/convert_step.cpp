@@ -365,15 +365,6 @@ bool HoldsEveryRecord(const MapFile& map) {
   return true;
 }
 
-// The sector fields whose values the rule passes on: with all of them 0 it gives 0.
-std::span<const Field> SectorFieldsPassedOn(Rule rule) {
-  static constexpr Field kFloorPal[] = {Field::floorpal};
-  static constexpr Field kEitherPal[] = {Field::ceilingpal, Field::floorpal};
-  if (rule == Rule::WallSectorFloorPal) return kFloorPal;
-  if (rule == Rule::SpriteSectorPal) return kEitherPal;
-  return {};
-}
-
 // Follows a sector field back through the copies of the steps to the rule that gave it its value.
 bool SectorFieldZeroAfter(std::span<const StepRules> before, Field field) {
   for (auto step = before.rbegin(); step != before.rend(); ++step) {

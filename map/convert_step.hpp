@@ -25,12 +25,6 @@ inline std::span<const FieldRule> TableOf(const StepRules& step, RecordKind kind
   return kind == RecordKind::Wall ? step.wall : step.sprite;
 }
 
-// The rules that take a value from the sector of a wall or a sprite, and the sector fields that
-// make that value 0 when they all are 0.
-constexpr bool ReadsOtherRecords(Rule rule) {
-  return rule == Rule::WallSectorFloorPal || rule == Rule::SpriteSectorPal;
-}
-
 // True when rule `r`, run after the steps of `before`, gives 0 for every record whatever the map
 // held, because the sector fields it reads were set to 0 on the way and copied since.
 bool GivesZeroAfter(std::span<const StepRules> before, const FieldRule& r);

@@ -89,6 +89,21 @@ constexpr int OldFieldsRead(Rule rule) {
   return 0;
 }
 
+namespace sector_fields {
+inline constexpr Field kFloorPal[] = {Field::floorpal};
+inline constexpr Field kEitherPal[] = {Field::ceilingpal, Field::floorpal};
+}  // namespace sector_fields
+
+// The fields of the sector a rule reads whose values it passes on, so that with all of them 0 it
+// gives 0; none for the rules that read only the record itself.
+constexpr std::span<const Field> SectorFieldsPassedOn(Rule rule) {
+  if (rule == Rule::WallSectorFloorPal) return sector_fields::kFloorPal;
+  if (rule == Rule::SpriteSectorPal) return sector_fields::kEitherPal;
+  return {};
+}
+
+constexpr bool ReadsOtherRecords(Rule rule) { return !SectorFieldsPassedOn(rule).empty(); }
+
 // A table is sound when every field of the new layout is written by exactly one rule, every
 // field a rule reads exists in the old layout, and copies, widenings and narrowings fit the widths.
 constexpr bool RulesFit(std::span<const FieldRule> table, std::span<const FieldSpec> from_layout,

@@ -22,7 +22,7 @@ class RecordAllocator {
 
   RecordAllocator() = default;
   template <typename U>
-  RecordAllocator(const RecordAllocator<U>&) noexcept {}  // NOLINT: converting, as allocators are
+  RecordAllocator(const RecordAllocator<U>&) noexcept {}  // implicit, as the standard containers need
 
   T* allocate(std::size_t n) {
     if (n < kLargeArray / sizeof(T)) return std::allocator<T>().allocate(n);

@@ -36,8 +36,8 @@ void ExpectSameAsSteps(const MapFile& source, std::int32_t target) {
 
 // Random bytes in every record, with the fields that lead to other records often pointing at one,
 // so that the rules reading the sector of a wall or a sprite and the masked-wall pass find them.
-MapFile RandomMap(std::int32_t version, std::mt19937& random, int most_records = 60) {
-  std::uniform_int_distribution<int> count(most_records > 60 ? most_records : 1, most_records);
+MapFile RandomMap(std::int32_t version, std::mt19937& random, int fewest = 1, int most = 60) {
+  std::uniform_int_distribution<int> count(fewest, most);
   const auto sectors = static_cast<std::int16_t>(count(random));
   const auto walls = static_cast<std::int16_t>(count(random));
   MapFile map = testing::EmptyMap(version, sectors, walls, static_cast<std::int16_t>(count(random)));
@@ -89,7 +89,7 @@ TEST(ConvertMapTest, RandomRecordsGiveTheBytesOfTheSteps) {
 TEST(ConvertMapTest, LargestMapsGiveTheBytesOfTheSteps) {
   std::mt19937 random(32767);
   for (const int from : {kLowestVersion, kHighestVersion}) {
-    const MapFile source = RandomMap(from, random, 32767);
+    const MapFile source = RandomMap(from, random, 32767, 32767);
     ExpectSameAsSteps(source, from == kLowestVersion ? kHighestVersion : kLowestVersion);
   }
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <numeric>
 
 #include "tests/map/map_builder.hpp"
 #include "tests/support/console_capture.hpp"
@@ -147,6 +148,20 @@ TEST(MapFileTest, FreeMapEmptiesEverything) {
   map.cursectnum = 1;
   FreeMap(map);
   EXPECT_TRUE(testing::SameMap(map, MapFile{}));
+}
+
+// Growing past the size that moves an array from the heap into a block of its own, and back.
+TEST(MapFileTest, ArraysKeepTheirBytesAcrossTheChangeOfStorage) {
+  const std::size_t large = RecordAllocator<std::uint8_t>::kLargeArray;
+  RecordArray array(1000);
+  std::iota(array.begin(), array.end(), std::uint8_t{0});
+  array.resize(large + 4096);
+  EXPECT_EQ(array[999], static_cast<std::uint8_t>(999));
+  EXPECT_EQ(array[large + 4095], 0);
+  RecordArray copy = array;
+  copy.resize(1000);
+  copy.shrink_to_fit();
+  EXPECT_TRUE(std::equal(copy.begin(), copy.end(), array.begin()));
 }
 
 }  // namespace

@@ -1,11 +1,9 @@
-// Large blocks straight from the system, and the record arrays that live in them.
+// Large blocks straight from the system.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdint>
-#include <numeric>
 
-#include "map/record_array.hpp"
 #include "platform/memory.hpp"
 
 namespace tessaro {
@@ -20,20 +18,6 @@ TEST(LargeBlockTest, ComesZeroedAndWritableToItsLastByte) {
     EXPECT_EQ(block[bytes - 1], 0xA5);
     FreeLargeBlock(block, bytes);
   }
-}
-
-// Growing past the size that moves an array from the heap into a block of its own, and back.
-TEST(LargeBlockTest, ArraysKeepTheirBytesAcrossTheChangeOfStorage) {
-  const std::size_t large = RecordAllocator<std::uint8_t>::kLargeArray;
-  RecordArray array(1000);
-  std::iota(array.begin(), array.end(), std::uint8_t{0});
-  array.resize(large + 4096);
-  EXPECT_EQ(array[999], static_cast<std::uint8_t>(999));
-  EXPECT_EQ(array[large + 4095], 0);
-  RecordArray copy = array;
-  copy.resize(1000);
-  copy.shrink_to_fit();
-  EXPECT_TRUE(std::equal(copy.begin(), copy.end(), array.begin()));
 }
 
 }  // namespace
