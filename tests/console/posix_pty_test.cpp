@@ -1,6 +1,8 @@
 // The platform's terminal on a pseudo-terminal: the test holds the other side and plays the
 // terminal, down to answering the cursor query. Results are collected while the standard
 // descriptors point at the pseudo-terminal and checked once they are back.
+#include <fcntl.h>
+#include <poll.h>
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
@@ -9,21 +11,90 @@
 
 #include <csignal>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "console/console.hpp"
 #include "console/key_input.hpp"
 #include "console/terminal.hpp"
-#include "tests/console/posix_fixtures.hpp"
 
 namespace tessaro {
 namespace {
 
-using testing::Drain;
-using testing::Put;
-using testing::ScopedDescriptor;
-using testing::ScopedEnv;
+// Puts `replacement` on descriptor `target` until destroyed.
+class ScopedDescriptor {
+ public:
+  ScopedDescriptor(int target, int replacement) : target_(target), saved_(dup(target)) { dup2(replacement, target_); }
+  ~ScopedDescriptor() {
+    dup2(saved_, target_);
+    close(saved_);
+  }
+  ScopedDescriptor(const ScopedDescriptor&) = delete;
+  ScopedDescriptor& operator=(const ScopedDescriptor&) = delete;
+
+ private:
+  int target_;
+  int saved_;
+};
+
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const char* value) : name_(name) {
+    if (const char* old = getenv(name)) old_ = old;
+    setenv(name, value, 1);
+  }
+  ~ScopedEnv() { old_ ? setenv(name_, old_->c_str(), 1) : unsetenv(name_); }
+  ScopedEnv(const ScopedEnv&) = delete;
+  ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+ private:
+  const char* name_;
+  std::optional<std::string> old_;
+};
+
+// Everything that can be read from fd, waiting up to a second for the first byte and for as long
+// as `enough` bytes have not come.
+std::string Drain(int fd, std::size_t enough = 1) {
+  std::string got;
+  char chunk[256];
+  for (pollfd ready{fd, POLLIN, 0}; poll(&ready, 1, got.size() < enough ? 1000 : 0) > 0;) {
+    const ssize_t n = read(fd, chunk, sizeof chunk);
+    if (n <= 0) break;
+    got.append(chunk, static_cast<std::size_t>(n));
+  }
+  return got;
+}
+
+void Put(int fd, const std::string& bytes) { EXPECT_EQ(write(fd, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size())); }
+
+// A pseudo-terminal: the test holds the master side and plays the terminal.
+struct Pty {
+  Pty() {
+    // A test started without standard input would otherwise find the pseudo-terminal handed out
+    // as descriptor 0 and swap the wrong things.
+    for (int fd = 0; fd <= 2; ++fd) {
+      if (fcntl(fd, F_GETFD) == -1) open("/dev/null", O_RDWR);
+    }
+    master = posix_openpt(O_RDWR | O_NOCTTY);
+    if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0) return;
+    const char* name = ptsname(master);
+    if (name != nullptr) slave = open(name, O_RDWR | O_NOCTTY);
+  }
+  ~Pty() {
+    if (slave >= 0) close(slave);
+    if (master >= 0) close(master);
+  }
+  Pty(const Pty&) = delete;
+  Pty& operator=(const Pty&) = delete;
+  termios Settings() const {
+    termios settings{};
+    tcgetattr(slave, &settings);
+    return settings;
+  }
+  int master = -1;
+  int slave = -1;
+};
 
 bool SameSettings(const termios& a, const termios& b) {
   return a.c_lflag == b.c_lflag && a.c_iflag == b.c_iflag && a.c_oflag == b.c_oflag &&
@@ -33,7 +104,7 @@ bool SameSettings(const termios& a, const termios& b) {
 class PosixPtyTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!pty_.Ok()) GTEST_SKIP() << "no pseudo-terminal available";
+    if (pty_.slave < 0) GTEST_SKIP() << "no pseudo-terminal available";
     // Output bytes arrive at the master exactly as written.
     termios settings = pty_.Settings();
     settings.c_oflag &= ~static_cast<tcflag_t>(OPOST);
@@ -66,10 +137,9 @@ class PosixPtyTest : public ::testing::Test {
     dup2(pty_.slave, STDOUT_FILENO);
   }
 
-  const bool standard_descriptors_ = (testing::EnsureStandardDescriptors(), true);  // before pty_
   ScopedEnv term_{"TERM", "xterm"};
   ScopedEnv locale_{"LC_ALL", "C.UTF-8"};
-  testing::Pty pty_;
+  Pty pty_;
   termios cooked_{};
 };
 

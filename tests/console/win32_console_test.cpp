@@ -14,12 +14,24 @@
 #include "console/console.hpp"
 #include "console/key_input.hpp"
 #include "console/terminal.hpp"
-#include "tests/console/win32_fixtures.hpp"
 
 namespace tessaro {
 namespace {
 
-using testing::ScopedStdHandle;
+// Puts `replacement` in the place of a standard handle until destroyed.
+class ScopedStdHandle {
+ public:
+  ScopedStdHandle(DWORD which, HANDLE replacement) : which_(which), saved_(GetStdHandle(which)) {
+    SetStdHandle(which_, replacement);
+  }
+  ~ScopedStdHandle() { SetStdHandle(which_, saved_); }
+  ScopedStdHandle(const ScopedStdHandle&) = delete;
+  ScopedStdHandle& operator=(const ScopedStdHandle&) = delete;
+
+ private:
+  DWORD which_;
+  HANDLE saved_;
+};
 
 constexpr WORD kGrey = 7;
 
@@ -195,8 +207,9 @@ TEST_F(WindowsConsoleTest, TabToAndMoveCursorWriteNothing) {
   EXPECT_EQ(Cursor(), std::make_pair(3, 12));
 }
 
-// The new row is blank in the colours of its line end.
-TEST_F(WindowsConsoleTest, LineEndInTheLastRowScrollsTheWindowsText) {
+// A line end or a wrap in the last row scrolls the window's text; the new row is blank in the
+// colours of its line end, or in the current colours after a wrap.
+TEST_F(WindowsConsoleTest, LastRowScrolls) {
   OnConsole([&] {
     PrintText("top", true);
     PrintText("second", false);
@@ -209,50 +222,7 @@ TEST_F(WindowsConsoleTest, LineEndInTheLastRowScrollsTheWindowsText) {
             (std::vector<std::string>{"second", "a", "b"}));
   EXPECT_EQ(Cursor(), std::make_pair(Height(), 2));
   EXPECT_EQ(Attribute(Height(), 2), kGrey);
-}
-
-// With rows of the buffer below the window, the window moves down over them and what leaves it
-// stays in the buffer above, as the console's own output does.
-TEST_F(WindowsConsoleTest, LineEndInTheLastRowMovesTheWindowOverRowsBelowIt) {
-  const CONSOLE_SCREEN_BUFFER_INFO was = info_;
-  const auto width = static_cast<SHORT>(Width());
-  SMALL_RECT window{0, 0, static_cast<SHORT>(width - 1), 9};
-  if (!SetConsoleScreenBufferSize(out_, COORD{width, static_cast<SHORT>(was.dwSize.Y + 20)}) ||
-      !SetConsoleWindowInfo(out_, TRUE, &window)) {
-    SetConsoleScreenBufferSize(out_, was.dwSize);
-    GTEST_SKIP() << "the console keeps its size";
-  }
   Clear();
-  int rows = 0;
-  OnConsole([&] {
-    rows = CurrentTerminal().Rows();
-    PrintText("top", true);
-    MoveCursor(10, 1);
-    PrintText("a", true);
-    SetTextColor(14);
-    PrintText("b", false);
-  });
-  const int top = Top();
-  const std::vector<std::string> shown = {Row(1), Row(9), Row(10)};
-  const WORD blank = Attribute(10, 2);
-  CHAR_INFO kept[3] = {};
-  SMALL_RECT first_row{0, 0, 2, 0};
-  ReadConsoleOutputA(out_, kept, COORD{3, 1}, COORD{0, 0}, &first_row);
-  const std::pair<int, int> cursor = Cursor();
-  SetConsoleScreenBufferSize(out_, was.dwSize);
-  SetConsoleWindowInfo(out_, TRUE, &was.srWindow);
-
-  EXPECT_EQ(rows, 10);
-  EXPECT_EQ(top, 1) << "the window moved down one row";
-  EXPECT_EQ(shown, (std::vector<std::string>{"", "a", "b"}));
-  EXPECT_EQ(cursor, std::make_pair(10, 2));
-  EXPECT_EQ(blank, kGrey);
-  EXPECT_EQ(std::string({kept[0].Char.AsciiChar, kept[1].Char.AsciiChar, kept[2].Char.AsciiChar}), "top")
-      << "the row that left the window is still in the buffer";
-}
-
-// The new row is blank in the current colours.
-TEST_F(WindowsConsoleTest, WrapInTheLastRowScrolls) {
   OnConsole([&] {
     SetTextColor(10);
     MoveCursor(Height(), 1);

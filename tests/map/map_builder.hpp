@@ -1,18 +1,14 @@
-// Maps for the tests: built by hand with zero-filled records, set and checked field by field, or
-// opened, converted and saved without the stage lines reaching the test's output.
+// Maps for the tests: zero-filled or random records, compared whole, opened and saved without
+// the stage lines reaching the test's output.
 #pragma once
 
-#include <gtest/gtest.h>
-
 #include <cstdint>
-#include <initializer_list>
+#include <random>
 #include <string>
 
-#include "map/conversion.hpp"
 #include "map/map_file.hpp"
 #include "map/records.hpp"
 #include "tests/support/console_capture.hpp"
-#include "tests/support/temp_dir.hpp"
 
 namespace tessaro::testing {
 
@@ -22,30 +18,10 @@ inline MapFile EmptyMap(std::int32_t version, std::int16_t sectors, std::int16_t
   map.numsectors = sectors;
   map.numwalls = walls;
   map.numsprites = sprites;
-  const RecordSizes& sizes = RecordSizeTable[version];
-  map.sectordata.assign(static_cast<std::size_t>(sectors) * sizes.sector, 0);
-  map.walldata.assign(static_cast<std::size_t>(walls) * sizes.wall, 0);
-  map.spritedata.assign(static_cast<std::size_t>(sprites) * sizes.sprite, 0);
-  return map;
-}
-
-// One field of one record.
-struct FieldValue {
-  RecordKind kind;
-  std::int32_t index;
-  Field field;
-  std::int32_t value;
-};
-
-inline void SetFields(MapFile& map, std::initializer_list<FieldValue> values) {
-  for (const FieldValue& v : values) SetField(map, v.kind, v.index, v.field, v.value);
-}
-
-inline void ExpectFields(const MapFile& map, std::initializer_list<FieldValue> values) {
-  for (const FieldValue& v : values) {
-    EXPECT_EQ(GetField(map, v.kind, v.index, v.field), v.value)
-        << FieldName(v.field) << " of record " << v.index << " of kind " << static_cast<int>(v.kind);
+  for (const RecordKind kind : {RecordKind::Sector, RecordKind::Wall, RecordKind::Sprite}) {
+    RecordBytes(map, kind).assign(static_cast<std::size_t>(RecordCount(map, kind)) * LayoutOf(version, kind).size, 0);
   }
+  return map;
 }
 
 inline bool SameMap(const MapFile& a, const MapFile& b) {
@@ -53,6 +29,39 @@ inline bool SameMap(const MapFile& a, const MapFile& b) {
          a.ang == b.ang && a.cursectnum == b.cursectnum && a.numsectors == b.numsectors &&
          a.numwalls == b.numwalls && a.numsprites == b.numsprites && a.sectordata == b.sectordata &&
          a.walldata == b.walldata && a.spritedata == b.spritedata;
+}
+
+// A random header, counts up to `most` (exactly `most` when `exact`), random records with many 0 and 0xFF bytes (empty
+// pannings, flat slopes, -1 links), and half of the links pointing inside the map, so that the
+// rules that follow them (masked walls, palettes from sectors) have work to do.
+inline MapFile RandomMap(std::int32_t version, std::mt19937& rng, int most = 24, bool exact = false) {
+  auto below = [&](std::int32_t bound) { return static_cast<std::int16_t>(rng() % static_cast<std::uint32_t>(bound)); };
+  auto count = [&](int fewest) { return static_cast<std::int16_t>(exact ? most : fewest + below(most)); };
+  MapFile map = EmptyMap(version, count(1), count(1), count(0));
+  map.posx = static_cast<std::int32_t>(rng());
+  map.posy = static_cast<std::int32_t>(rng());
+  map.posz = static_cast<std::int32_t>(rng());
+  map.ang = static_cast<std::int16_t>(rng());
+  map.cursectnum = static_cast<std::int16_t>(rng());
+  for (const RecordKind kind : {RecordKind::Sector, RecordKind::Wall, RecordKind::Sprite}) {
+    for (std::uint8_t& byte : RecordBytes(map, kind)) {
+      const std::uint32_t roll = rng() % 8;
+      byte = roll < 2 ? 0 : roll == 2 ? 0xFF : static_cast<std::uint8_t>(rng());
+    }
+  }
+  for (std::int32_t i = 0; i < map.numsectors; ++i) {
+    if (rng() % 2 == 0) continue;
+    const std::int16_t first = below(map.numwalls);
+    SetField(map, RecordKind::Sector, i, Field::wallptr, first);
+    SetField(map, RecordKind::Sector, i, Field::wallnum, below(map.numwalls - first + 1));
+  }
+  for (std::int32_t i = 0; i < map.numwalls; ++i) {
+    if (rng() % 2 == 0) SetField(map, RecordKind::Wall, i, Field::nextwall, below(map.numwalls));
+  }
+  for (std::int32_t i = 0; i < map.numsprites; ++i) {
+    if (rng() % 2 == 0) SetField(map, RecordKind::Sprite, i, Field::sectnum, below(map.numsectors));
+  }
+  return map;
 }
 
 inline MapError OpenQuietly(const std::string& path, MapFile& map) {
@@ -63,19 +72,6 @@ inline MapError OpenQuietly(const std::string& path, MapFile& map) {
 inline MapError SaveQuietly(const std::string& path, const MapFile& map) {
   ScopedConsoleCapture quiet;
   return SaveMap(path, map);
-}
-
-// The file the map library makes of a sample taken to another version, to compare the program's with.
-inline Bytes ConvertedSample(int from_version, const char* level, int to_version) {
-  TempDir scratch;
-  MapFile map;
-  EXPECT_EQ(OpenQuietly(SamplePath(from_version, level), map), Ok);
-  while (map.mapversion != to_version &&
-         (map.mapversion < to_version ? UpgradeMap(map) : DowngradeMap(map)) == Ok) {
-  }
-  EXPECT_EQ(map.mapversion, to_version);
-  EXPECT_EQ(SaveQuietly(scratch / "out.map", map), Ok);
-  return ReadBytes(scratch / "out.map");
 }
 
 }  // namespace tessaro::testing

@@ -1,4 +1,5 @@
-// The directory search with the attributes Windows gives files, set with SetFileAttributesA.
+// Files the Windows way: the attributes a user or an archive sets (SetFileAttributesA), files
+// another program holds open, and device names.
 #include "platform/win32_api.hpp"
 
 #include <gtest/gtest.h>
@@ -8,8 +9,11 @@
 #include <string>
 #include <vector>
 
+#include "map/map_file.hpp"
 #include "platform/file_system.hpp"
+#include "tests/support/console_capture.hpp"
 #include "tests/support/temp_dir.hpp"
+#include "tiles/swap_script.hpp"
 
 namespace tessaro {
 namespace {
@@ -101,6 +105,26 @@ TEST_F(WindowsAttributeTest, BackslashesSeparateAsSlashesDo) {
   std::string found;
   ASSERT_EQ(FindFile(path + "\\INNER.MAP", kAttrReadOnly, found), FileStatus::Ok);
   EXPECT_EQ(found, path + "\\inner.map");
+}
+
+// Another program holds the file and lets nobody replace or read it: the save fails and leaves
+// the old file and no temporary one; the script is unreadable and leaves the table.
+TEST_F(WindowsAttributeTest, FilesAnotherProgramHoldsAreLeftAlone) {
+  testing::ScopedConsoleCapture quiet;
+  const HANDLE busy = CreateFileA((dir_ / "plain.map").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(busy, INVALID_HANDLE_VALUE);
+  MapFile map;
+  map.mapversion = 7;
+  const MapError saved = SaveMap(dir_ / "plain.map", map);
+  TileSwapTable table;
+  const ScriptResult loaded = LoadSwapScript(dir_ / "plain.map", table);
+  CloseHandle(busy);
+  EXPECT_EQ(saved, IoError);
+  EXPECT_EQ(loaded, ScriptUnreadable);
+  EXPECT_EQ(table.top(), 0);
+  EXPECT_EQ(ReadBytes(dir_ / "plain.map"), (Bytes{1, 2, 3}));
+  EXPECT_EQ(Listed(kAttrReadOnly | kAttrHidden | kAttrSystem | kAttrDirectory).size(), 7u);
+  for (const char* name : {"NUL", "CON", "nul.map"}) EXPECT_NE(OpenMap(name, map), Ok) << name;
 }
 
 }  // namespace

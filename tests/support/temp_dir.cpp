@@ -6,26 +6,36 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 
 namespace tessaro::testing {
 
+namespace fs = std::filesystem;
+
 TempDir::TempDir() {
-  path_ = MakeUniqueDirectory();
+  std::random_device random;
+  for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+    const fs::path path = fs::temp_directory_path() / ("tessaro-test-" + std::to_string(random()));
+    std::error_code error;
+    if (fs::create_directory(path, error)) path_ = path.generic_string() + "/";
+  }
   if (path_.empty()) ADD_FAILURE() << "cannot create a temporary directory";
-  path_ += "/";
 }
 
 TempDir::~TempDir() {
+  // Tests make files and directories read-only; on Windows a read-only file cannot be removed.
   std::error_code ignored;
-  MakeRemovable(path_);
-  std::filesystem::remove_all(path_, ignored);
+  fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ignored);
+  for (auto it = fs::recursive_directory_iterator(path_, ignored); it != fs::recursive_directory_iterator();
+       it.increment(ignored)) {
+    fs::permissions(it->path(), fs::perms::owner_write, fs::perm_options::add, ignored);
+  }
+  fs::remove_all(path_, ignored);
 }
 
 std::vector<std::string> TempDir::Entries() const {
   std::vector<std::string> names;
-  for (const auto& entry : std::filesystem::directory_iterator(path_)) {
-    names.push_back(entry.path().filename().string());
-  }
+  for (const auto& entry : fs::directory_iterator(path_)) names.push_back(entry.path().filename().string());
   std::sort(names.begin(), names.end());
   return names;
 }

@@ -1,4 +1,5 @@
-// A fresh directory for one test, removed with everything in it when the test ends.
+// A fresh directory for one test, removed with everything in it when the test ends, and the
+// file helpers the tests share.
 #pragma once
 
 #include <cstdint>
@@ -16,21 +17,15 @@ class TempDir {
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;
 
-  // The directory, ending in "/".
+  // The directory, with "/" separators, ending in "/".
   const std::string& path() const { return path_; }
   std::string operator/(const std::string& name) const { return path_ + name; }
-  // Names of the entries, sorted, "." and ".." left out.
+  // Names of the entries, sorted.
   std::vector<std::string> Entries() const;
 
  private:
   std::string path_;
 };
-
-// The platform's part, one file per platform: a new directory of its own under the system's
-// temporary directory ("" when none can be made), and undoing whatever the tests did to the files
-// in one that keeps them from being removed.
-std::string MakeUniqueDirectory();
-void MakeRemovable(const std::string& directory);
 
 Bytes ReadBytes(const std::string& path);
 void WriteBytes(const std::string& path, const Bytes& bytes);

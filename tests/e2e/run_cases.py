@@ -1,0 +1,198 @@
+#!/usr/bin/env python3
+"""Runs the program as a user does, on the cases of one table (tests/e2e/*.cases; the format is in
+tests/README.md), each in a fresh folder, and names every case that fails.
+
+    run_cases.py PROGRAM TABLE [CASE TITLE WORDS]
+
+TESSARO_TEST_PROGRAM replaces PROGRAM and TESSARO_TEST_RUNNER goes in front of it (a Windows
+build under "wine"): the same table then checks the Windows program, byte for byte."""
+import ctypes, fcntl, hashlib, os, re, resource, shlex, shutil, signal, subprocess, sys, tempfile
+
+ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+BANNER = (b"Tessaro converts Build Maps    Version 0.1    2014\r\n\r\n"
+          b"One hundred bucks to whoever recognize the layout I'm shamelessly ripping off.\r\n\r\n")
+
+
+def unescape(text):
+    return re.sub(rb"\\(x[0-9a-fA-F]{2}|[rnt])",
+                  lambda m: {b"r": b"\r", b"n": b"\n", b"t": b"\t"}.get(m.group(1)) or bytes([int(m.group(1)[1:], 16)]),
+                  text.encode("latin-1"))
+
+
+def content(spec):
+    """The bytes a `file` or `same` line names: a file of the repository, hex bytes or text."""
+    kind, _, rest = spec.partition(" ")
+    if kind == "hex":  # "5a*7" is seven bytes 5a
+        return b"".join(bytes([int(h, 16)]) * int(n or 1) for h, _, n in (w.partition("*") for w in rest.split()))
+    if kind == "text":
+        return unescape(rest)
+    return open(os.path.join(ROOT, spec), "rb").read()
+
+
+def expand(name):
+    """level_{1..3}.map names three files."""
+    m = re.search(r"\{(\d+)\.\.(\d+)\}", name)
+    return [name[:m.start()] + str(i) + name[m.end():] for i in range(int(m[1]), int(m[2]) + 1)] if m else [name]
+
+
+def parse(path):
+    cases, case = [], None
+    for line in open(path, encoding="latin-1").read().splitlines():
+        if line.startswith("=="):
+            case = {"title": line[2:].strip(), "steps": [], "out": None}
+            cases.append(case)
+        elif line.startswith(">"):
+            text = line[2:] if line.startswith("> ") else line[1:]
+            case["out"] = (case["out"] or b"") + (unescape(text[:-2]) if text.endswith("\\c") else unescape(text) + b"\r\n")
+        elif line.strip() and not line.startswith("#"):
+            word, _, rest = line.strip().partition(" ")
+            case["steps"].append((word, rest.strip()))
+    return cases
+
+
+libc = ctypes.CDLL(None, use_errno=True)
+private_mounts = None
+
+
+def small_disk(folder):
+    """A 64 KiB file system over the folder, seen by this process and its children only."""
+    global private_mounts
+    if private_mounts is None:
+        private_mounts = libc.unshare(0x20000) == 0 and libc.mount(b"none", b"/", None, 0x4000 | 0x40000, None) == 0
+    return private_mounts and libc.mount(b"tessaro-test", folder.encode(), b"tmpfs", 0, b"size=64k") == 0
+
+
+class Skip(Exception):
+    pass
+
+
+def run_case(case, command, platform):
+    folder = tempfile.mkdtemp(prefix="tessaro-e2e-") + "/"
+    try:
+        return check_case(case, command, platform, folder)
+    finally:
+        libc.umount2(folder.encode(), 2)
+        subprocess.run(["chmod", "-R", "u+w", folder])
+        shutil.rmtree(folder, ignore_errors=True)
+
+
+def check_case(case, command, platform, folder):
+    setup, expected, words, stdin, status, limits, head = {}, {}, None, b"", None, [], False
+    for word, rest in case["steps"]:
+        name, _, spec = rest.partition(" ")
+        if word == "only":
+            if rest != platform:
+                raise Skip()
+        elif word == "disk":
+            if not small_disk(folder):
+                raise Skip()
+        elif word == "file":
+            for n in expand(name):
+                setup[n] = content(spec)
+                open(folder + n, "wb").write(setup[n])
+        elif word == "dir":
+            os.mkdir(folder + name)
+        elif word == "fifo":
+            os.mkfifo(folder + name)
+        elif word == "link":
+            os.symlink(spec, folder + name)
+        elif word == "mode":
+            os.chmod(folder + name, int(spec, 8))
+        elif word == "attrib":
+            subprocess.run(command[:-1] + ["attrib"] + spec.split() + [name], cwd=folder, stdout=subprocess.DEVNULL)
+        elif word == "fill":
+            fd = os.open(folder + "filler", os.O_WRONLY | os.O_CREAT)
+            try:
+                while os.write(fd, b"f" * 4096):
+                    pass
+            except OSError:
+                os.close(fd)
+            setup["filler"] = open(folder + "filler", "rb").read()
+        elif word == "readonly-disk":
+            libc.mount(None, folder.encode(), None, 0x20 | 0x1, None)
+        elif word == "limit":
+            limits.append((getattr(resource, "RLIMIT_" + name.upper()), int(spec)))
+        elif word == "stdin":  # "open": a pipe nobody writes to or closes; "closed": none at all
+            stdin = rest if rest in ("open", "closed") else unescape(rest)
+        elif word == "head":
+            head = True
+        elif word == "run":  # quotes group words; a backslash is a character like any other
+            lexer = shlex.shlex(rest, posix=True)
+            lexer.whitespace_split, lexer.escape = True, ""
+            words = list(lexer)
+        elif word == "status":
+            status = int(rest)
+        elif word == "same":
+            for n in expand(name):
+                expected[n] = content(spec)
+        elif word == "sha":
+            for n in expand(name):
+                expected[n] = spec
+        else:
+            return ["unknown line: " + word]
+
+    def child():
+        if stdin == "closed":
+            os.close(0)
+        signal.signal(signal.SIGXFSZ, signal.SIG_IGN)
+        for limit, value in limits:
+            resource.setrlimit(limit, (value, resource.getrlimit(limit)[1]))
+
+    failures = []
+    if head:  # as `| head -1`: the reader takes one line and goes; the pipe holds one page
+        reader, writer = os.pipe()
+        fcntl.fcntl(writer, 1031, 4096)  # F_SETPIPE_SZ
+        p = subprocess.Popen(command + words, cwd=folder, stdin=subprocess.DEVNULL, stdout=writer, preexec_fn=child)
+        os.close(writer)
+        while os.read(reader, 1) not in (b"\n", b""):
+            pass
+        os.close(reader)
+        code, output = p.wait(timeout=60), None
+    else:
+        silent, writer = os.pipe()
+        p = subprocess.run(command + words, cwd=folder, stdout=subprocess.PIPE, timeout=60, preexec_fn=child,
+                           **({"input": stdin} if isinstance(stdin, bytes) else {"stdin": silent}))
+        os.close(silent), os.close(writer)
+        code, output = p.returncode, p.stdout
+        want = BANNER + (case["out"] or b"")
+        if output != want:
+            failures.append("output\n  got:      %r\n  expected: %r" % (output, want))
+    if status is not None and code != status:
+        failures.append("status %s, expected %d" % (code, status))
+    for name in sorted(set(setup) | set(expected)):
+        got = open(folder + name, "rb").read() if os.path.isfile(folder + name) else None
+        want = expected.get(name, setup.get(name))
+        if isinstance(want, str):
+            got = got and hashlib.sha256(got).hexdigest()[:len(want)]
+        if got != want:
+            failures.append("%s: %s" % (name, "missing" if got is None else "other bytes (%s)" % (got[:16] if isinstance(got, str) else len(got))))
+    made = sorted(set(os.listdir(folder)) - set(setup) - set(expected) - {n for w, r in case["steps"] for n in [r.partition(" ")[0]] if w in ("dir", "fifo", "link")})
+    if made:
+        failures.append("files left that no line names: " + " ".join(made))
+    return failures
+
+
+def main():
+    program = os.path.abspath(os.environ.get("TESSARO_TEST_PROGRAM") or sys.argv[1])
+    command = shlex.split(os.environ.get("TESSARO_TEST_RUNNER", "")) + [program]
+    platform = "windows" if program.endswith(".exe") else "posix"
+    wanted = " ".join(sys.argv[3:])
+    failed = ran = 0
+    for case in parse(sys.argv[2]):
+        if wanted and wanted not in case["title"]:
+            continue
+        try:
+            failures = run_case(case, command, platform)
+        except Skip:
+            print("skipped: " + case["title"])
+            continue
+        ran += 1
+        if failures:
+            failed += 1
+            print("FAILED: %s\n  %s" % (case["title"], "\n  ".join(failures)))
+    print("%d of %d cases passed" % (ran - failed, ran))
+    return 1 if failed or not ran else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,192 @@
+// Swap scripts, against the table in swap_script.cases, and the tile pass over records of every
+// version. Scripts that are missing, hidden, empty or special files are run in tests/e2e.
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+
+#include "map/records.hpp"
+#include "tests/map/map_builder.hpp"
+#include "tests/support/case_table.hpp"
+#include "tests/support/temp_dir.hpp"
+#include "tiles/replace_tiles.hpp"
+#include "tiles/swap_script.hpp"
+
+namespace tessaro {
+namespace {
+
+using enum Field;
+using testing::ScopedConsoleCapture;
+using testing::TempDir;
+
+constexpr std::int32_t kHighest = TileSwapTable::kHighestTile;
+
+// Every tile's entry from the spans of a case (later ones win), its own number elsewhere.
+bool Matches(const TileSwapTable& table, const std::string& spans) {
+  std::vector<std::int32_t> expected(kHighest + 2);
+  for (std::int32_t t = 0; t <= kHighest + 1; ++t) expected[static_cast<std::size_t>(t)] = t;
+  std::istringstream words(spans);
+  for (std::string span; words >> span;) {
+    std::int32_t low = 0, high = 0, value = 0;
+    char dash = 0, colon = 0;
+    std::istringstream(span) >> low >> dash >> high >> colon >> value;
+    for (std::int32_t t = low; t <= high; ++t) expected[static_cast<std::size_t>(t)] = value;
+  }
+  for (std::int32_t t = 0; t <= kHighest + 1; ++t) {
+    if (table.Lookup(t) != expected[static_cast<std::size_t>(t)]) return false;
+  }
+  return true;
+}
+
+TEST(SwapScriptTest, EachLineFormAndScriptOfTheTable) {
+  TempDir dir;
+  for (const testing::CaseRow& row : testing::ReadCases("tiles/swap_script.cases")) {
+    testing::WriteBytes(dir / "script.txt", testing::Bytes(row.given[0].begin(), row.given[0].end()));
+    ScopedConsoleCapture console;
+    TileSwapTable table;
+    ASSERT_EQ(LoadSwapScript(dir / "script.txt", table), ScriptLoaded) << row.where;
+    EXPECT_EQ(console.Text(), ":: Loading " + (dir / "script.txt") + " as a script\r\n");
+    EXPECT_EQ(std::to_string(table.top()), row.expected[0]) << row.where;
+    EXPECT_EQ(table.entries().size(), static_cast<std::size_t>(table.top()) + 1) << row.where;
+    EXPECT_TRUE(Matches(table, row.expected[1])) << row.where;
+  }
+}
+
+// A second script adds to the table; one that cannot be read leaves it as it was. A script is
+// found whatever the case of its letters and shown as given.
+TEST(SwapScriptTest, ScriptsAddToTheTableAndUnreadableOnesLeaveIt) {
+  TempDir dir;
+  ScopedConsoleCapture console;
+  testing::WriteBytes(dir / "First.TXT", {'3', ',', '9'});
+  testing::WriteBytes(dir / "second.txt", {'1', ',', '2'});
+  testing::WriteBytes(dir / "empty.txt", {});
+  TileSwapTable table;
+  ASSERT_EQ(LoadSwapScript(dir / "first.txt", table), ScriptLoaded);
+  ASSERT_EQ(LoadSwapScript(dir / "second.txt", table), ScriptLoaded);
+  EXPECT_EQ(LoadSwapScript(dir / "missing.txt", table), ScriptNotFound);
+  EXPECT_EQ(LoadSwapScript(dir / "empty.txt", table), ScriptEmpty);
+  EXPECT_TRUE(Matches(table, "3-3:9 1-1:2"));
+  EXPECT_EQ(table.top(), 3);
+  EXPECT_EQ(console.Text().substr(0, console.Text().find('\r')), ":: Loading " + (dir / "first.txt") + " as a script");
+}
+
+TEST(SwapScriptTest, LinesOfAnyLengthAndNumber) {
+  std::string text = "42," + std::string(300000, ' ') + std::string(300000, '\t') + "7\n";
+  text += "; " + std::string(2000000, 'x') + ", 1-9, 9\n";
+  text += std::string(100000, '0') + "5, 3" + std::string(100000, ' ') + "\n";
+  text += "8, 1" + std::string(100000, '0') + "\n";  // out of range: the invalid value's low bits
+  for (int round = 0; round < 10; ++round) {
+    for (int t = 1000; t < 3000; ++t) text += std::to_string(t) + ", " + std::to_string(t + round) + "\n";
+  }
+  TempDir dir;
+  testing::WriteBytes(dir / "long.txt", testing::Bytes(text.begin(), text.end()));
+  ScopedConsoleCapture quiet;
+  TileSwapTable table;
+  ASSERT_EQ(LoadSwapScript(dir / "long.txt", table), ScriptLoaded);
+  EXPECT_EQ(table.top(), 2999);
+  std::string spans = "42-42:7 5-5:3 8-8:0";
+  for (std::int32_t t = 1000; t < 3000; ++t) spans += " " + std::to_string(t) + "-" + std::to_string(t) + ":" + std::to_string(t + 9);
+  EXPECT_TRUE(Matches(table, spans));
+}
+
+struct TileField {
+  RecordKind kind;
+  Field field;
+};
+
+constexpr TileField kTileFields[] = {
+    {RecordKind::Sector, ceilingpicnum}, {RecordKind::Sector, floorpicnum}, {RecordKind::Wall, picnum},
+    {RecordKind::Wall, overpicnum},      {RecordKind::Sprite, picnum},
+};
+
+// Bytes that differ from record to record and field to field, so a write to the wrong offset shows.
+void FillPattern(MapFile& map) {
+  std::uint8_t next = 11;
+  for (auto* data : {&map.sectordata, &map.walldata, &map.spritedata}) {
+    for (std::uint8_t& byte : *data) byte = next += 37;
+  }
+}
+
+// 0 -> 7, 1 -> 2, 2 -> 3, 5 -> -1, 10 -> 6000; top 10.
+TileSwapTable SmallTable() {
+  TileSwapTable table;
+  table.GrowTo(10);
+  for (const auto& [tile, value] : {std::pair{0, 7}, {1, 2}, {2, 3}, {5, -1}, {10, 6000}}) {
+    table.Fill(tile, tile, static_cast<std::int16_t>(value));
+  }
+  return table;
+}
+
+// Each tile field of every record through its own entry, once: 1 -> 2 and 2 -> 3 do not chain;
+// tiles below 0 and above top stay, and so does every other byte.
+TEST(ReplaceTilesTest, EachTileFieldOnceThroughItsEntryAtEveryVersion) {
+  const std::int32_t before[] = {1, 2, -1, 11, 1, 2, 2, 0, 5, 32767, 10, -32768};
+  const std::int32_t after[] = {2, 3, -1, 11, 2, 3, 3, 7, -1, 32767, 6000, -32768};
+  for (std::int32_t version = 3; version <= 7; ++version) {
+    MapFile map = testing::EmptyMap(version, 2, 3, 2);
+    FillPattern(map);
+    int n = 0;
+    for (const TileField& tile : kTileFields) {
+      for (std::int32_t i = 0; i < RecordCount(map, tile.kind) && n < 12; ++i) SetField(map, tile.kind, i, tile.field, before[n++]);
+    }
+    MapFile expected = map;
+    n = 0;
+    for (const TileField& tile : kTileFields) {
+      for (std::int32_t i = 0; i < RecordCount(map, tile.kind) && n < 12; ++i) SetField(expected, tile.kind, i, tile.field, after[n++]);
+    }
+    ScopedConsoleCapture console;
+    ASSERT_EQ(ReplaceTiles(map, SmallTable()), Ok);
+    EXPECT_EQ(console.Text(), ":: Replacing tiles\r\n");
+    EXPECT_TRUE(testing::SameMap(map, expected)) << "v" << version;
+    const MapFile replaced = map;
+    ASSERT_EQ(ReplaceTiles(map, TileSwapTable()), Ok);
+    EXPECT_TRUE(testing::SameMap(map, replaced)) << "the table as created changes nothing";
+  }
+}
+
+TEST(ReplaceTilesTest, UnknownVersionIsLeftAloneSilently) {
+  for (const std::int32_t version : {0, 2, 8, -7}) {
+    MapFile map = testing::EmptyMap(7, 2, 2, 2);
+    SetField(map, RecordKind::Wall, 0, picnum, 1);
+    map.mapversion = version;
+    const MapFile before = map;
+    ScopedConsoleCapture console;
+    EXPECT_EQ(ReplaceTiles(map, SmallTable()), FormatUnsupported);
+    EXPECT_EQ(console.Text(), "");
+    EXPECT_TRUE(testing::SameMap(map, before)) << version;
+  }
+}
+
+// Only whole records that both the count and the array have are touched; arrays cut at every
+// length are exactly as large as they say, so the sanitizers see any access past their end.
+TEST(ReplaceTilesTest, CountsThatDisagreeWithTheArrays) {
+  for (std::int32_t version = 3; version <= 7; ++version) {
+    MapFile map = testing::EmptyMap(version, 3, 3, 3);
+    for (const TileField& tile : kTileFields) {
+      for (std::int32_t i = 0; i < 3; ++i) SetField(map, tile.kind, i, tile.field, 1);
+    }
+    const std::uint32_t sector = LayoutOf(version, RecordKind::Sector).size;
+    map.sectordata.resize(sector + sector / 2);  // one and a half records for a count of 3
+    map.sectordata.shrink_to_fit();
+    map.numwalls = 1;  // three records for a count of 1
+    map.numsprites = -1;
+    MapFile expected = map;
+    for (const TileField& tile : kTileFields) {
+      if (tile.kind != RecordKind::Sprite) SetField(expected, tile.kind, 0, tile.field, 2);
+    }
+    ScopedConsoleCapture quiet;
+    ASSERT_EQ(ReplaceTiles(map, SmallTable()), Ok);
+    EXPECT_TRUE(testing::SameMap(map, expected)) << "v" << version;
+    for (const auto array : {&MapFile::sectordata, &MapFile::walldata, &MapFile::spritedata}) {
+      for (std::size_t length = (expected.*array).size(); length-- > 0;) {
+        MapFile cut = expected;
+        (cut.*array).resize(length);
+        (cut.*array).shrink_to_fit();
+        ASSERT_EQ(ReplaceTiles(cut, SmallTable()), Ok) << "v" << version << " length " << length;
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace tessaro
