@@ -51,6 +51,8 @@ TEST(FileSystemTest, ListingAndFindingInAnyCase) {
   EXPECT_EQ(Found(dir / "sub.map/e1l1.map"), "E1L1.MAP");
   EXPECT_EQ(Found(dir / "sub.map/e1l2.map"), "");
   EXPECT_EQ(Found(dir / "Sub.map"), "") << "a directory";
+  WriteBytes(dir / ".hidden.map", {1});
+  EXPECT_EQ(Found(dir / ".hidden.map"), "") << "a hidden file";
 }
 
 TEST(FileSystemTest, InputFileTellsItsLengthAndStopsAtTheEnd) {
@@ -72,15 +74,20 @@ TEST(FileSystemTest, InputFileTellsItsLengthAndStopsAtTheEnd) {
   EXPECT_EQ(missing.Open(dir / "missing.bin"), FileStatus::IoError);
 }
 
-// The pieces back to back, over an existing file of another spelling, nothing else left; never
-// into a missing directory or over a directory.
+// The pieces back to back, over an existing longer file of another spelling, which keeps its
+// permissions, nothing else left; never into a missing directory or over a directory.
 TEST(FileSystemTest, Replace) {
   TempDir dir;
   ASSERT_EQ(Replace(dir / "new.map", {{1, 2}, {}, {3}}), FileStatus::Ok);
   EXPECT_EQ(ReadBytes(dir / "new.map"), (Bytes{1, 2, 3}));
   WriteBytes(dir / "Old.map", Bytes(1000, 9));
+  const auto kept = std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
+                    std::filesystem::perms::group_read;
+  std::filesystem::permissions(dir / "Old.map", kept);
+  const auto permissions = std::filesystem::status(dir / "Old.map").permissions();
   ASSERT_EQ(Replace(dir / "old.map", {{7}}), FileStatus::Ok);
   EXPECT_EQ(ReadBytes(dir / "Old.map"), (Bytes{7}));
+  EXPECT_EQ(std::filesystem::status(dir / "Old.map").permissions(), permissions);
   ASSERT_TRUE(std::filesystem::create_directory(dir / "folder.map"));
   EXPECT_EQ(Replace(dir / "no/such/out.map", {{1}}), FileStatus::IoError);
   EXPECT_EQ(Replace(dir / "folder.map", {{1}}), FileStatus::IoError);
