@@ -103,6 +103,21 @@ TEST(RegisterArgTest, AbbreviationValueCountAndKind) {
   RunState state;
   EXPECT_EQ(ParseCommandLine({"tessaro", "-\xC4x"}, table, state), 1);
   EXPECT_EQ(console.Text(), ":: Parsing command line parameters\r\n   Argument unknown: \"-\xC4x\"\r\n");
+  FreeArgTable(table);
+  EXPECT_TRUE(table.entries.empty());
+}
+
+// Flags apply once each, under one heading however many there are.
+TEST(ParseCommandLineTest, FlagsShareOneHeading) {
+  ArgTable table;
+  std::uint32_t word = 0;
+  RegisterArg(table, "-One", &word, "1", "first");
+  RegisterArg(table, "-Two", &word, "4", "second");
+  ScopedConsoleCapture console;
+  RunState state;
+  EXPECT_EQ(ParseCommandLine({"tessaro", "-t", "-o", "-T"}, table, state), 0);
+  EXPECT_EQ(word, 5u);
+  EXPECT_EQ(console.Text(), ":: Parsing command line parameters\r\n:: OPTIONS\r\n   second\r\n   first\r\n");
 }
 
 TEST(RegisterArgTest, CanonicalNumbersAndTemplateWords) {

@@ -58,6 +58,9 @@ TEST(ConsoleCasesTest, EveryRowGivesItsExpectedCells) {
   EXPECT_EQ(ReadNumber(std::string(400, '9')), HUGE_VAL);
   EXPECT_EQ(ReadNumber("0." + std::string(400, '0') + "1"), 0);
   EXPECT_EQ(ReadNumber("0." + std::string(400, '0') + "1e500"), 1e99);
+  // Out of range one way or the other by the digits' own scale, exponent included.
+  EXPECT_EQ(ReadNumber("0.1" + std::string(400, '0') + "e310"), HUGE_VAL);
+  EXPECT_EQ(ReadNumber("0." + std::string(500, '0') + "1e100"), 0);
 }
 
 // The program's numbers never depend on the user's locale.
@@ -251,6 +254,7 @@ TEST(KeyParserTest, BytesBecomeKeys) {
       {"yN a\r\x7f\t\xc3\xa9\xff", {"y", "N", " ", "a", "\r", "\x7f", "\t", "\xc3", "\xa9", "\xff", "|"}},
       // Arrows in both cursor modes and with Ctrl; function keys of common terminals, the Linux console's among them.
       {"\x1b[A\x1b[B\x1b[C\x1b[D\x1bOA\x1bOD\x1b[1;5A", {K(kUp), K(kDown), K(kRight), K(kLeft), K(kUp), K(kLeft), K(kUp), "|"}},
+      {"\x1bOQ\x1bOR\x1b[[1", {K(60), K(61), "1", "|"}},
       {"\x1bOP\x1bOS\x1b[11~\x1b[15~\x1b[17~\x1b[21~\x1b[23~\x1b[24~\x1b[[A\x1b[[E\x1b[1;2P",
        {K(59), K(62), K(59), K(63), K(64), K(68), K(kF11), K(kF12), K(59), K(63), K(59), "|"}},
       {"\x1b[2~\x1b[3~\x1b[5~\x1b[6~\x1b[Z", {K(kInsert), K(kDelete), K(kPageUp), K(kPageDown), K(kBackTab), "|"}},
@@ -273,6 +277,9 @@ TEST(KeyParserTest, BytesBecomeKeys) {
 TEST(KeyBufferTest, KeepsTheNewest511KeysInOrder) {
   auto key = [](int n) { return n % 2 == 0 ? std::string(1, static_cast<char>('A' + n % 26)) : K(static_cast<unsigned char>(n)); };
   KeyBuffer buffer;
+  buffer.Push("");
+  buffer.Push("abc");
+  EXPECT_TRUE(buffer.Empty()) << "no key is empty or longer than two bytes";
   EXPECT_EQ(buffer.Pop(), "");
   for (int n = 0; n < 512; ++n) buffer.Push(key(n));
   EXPECT_EQ(buffer.Size(), 511u);

@@ -37,8 +37,8 @@ class Tmux:
 
 def scenario(program, folder, words, act):
     """Runs the program in a shell that records the terminal's settings before and after."""
-    command = ("stty -g > before.txt; sh -c 'echo $$ > pid.txt; exec %s %s'; echo \"status=$?\"; "
-               "stty -g > after.txt; exec sleep 600" % (program, words))
+    command = ("stty -g > before.txt; sh -c '%secho $$ > pid.txt; exec %s %s'; echo \"status=$?\"; "
+               "stty -g > after.txt; exec sleep 600" % ("trap \"\" HUP; " if act == hangup_ignored else "", program, words))
     tmux = Tmux(folder, "LC_ALL=C.UTF-8 " + command)
     try:
         act(tmux)
@@ -93,6 +93,15 @@ def sigterm(tmux):
     tmux.wait_for("status=143")
 
 
+def hangup_ignored(tmux):
+    """Started as under nohup, the program keeps to that: a hangup at the question ends nothing."""
+    tmux.wait_for("[Yes/No/Always]")
+    os.kill(int(open("pid.txt").read()), signal.SIGHUP)
+    time.sleep(0.2)
+    tmux.tmux("send-keys", "n")
+    tmux.wait_for("status=0")
+
+
 def main():
     if shutil.which("tmux") is None:
         print("skipped: tmux is not installed")
@@ -101,7 +110,8 @@ def main():
     failed = 0
     scenarios = (("help", "", help_screen, None), ("keys, then yes", "-In a -Version 7", keys_then_yes, True),
                  ("piped output", "-In a -Version 7 | cat", answer_no, False),
-                 ("Ctrl-C", "-In a -Version 7", ctrl_c, False), ("SIGTERM", "-In a -Version 7", sigterm, False))
+                 ("Ctrl-C", "-In a -Version 7", ctrl_c, False), ("SIGTERM", "-In a -Version 7", sigterm, False),
+                 ("SIGHUP ignored", "-In a -Version 7", hangup_ignored, False))
     for name, words, act, replaced in scenarios:
         folder = tempfile.mkdtemp(prefix="tessaro-terminal-")
         shutil.copy(SAMPLE, os.path.join(folder, "a.map"))
