@@ -114,12 +114,6 @@ void ScopedConsoleCapture::PipeInput(std::string_view bytes) {
   if (!bytes.empty()) input_.push_back({std::string(bytes), false});
 }
 
-std::size_t ScopedConsoleCapture::UnreadInput() const {
-  std::size_t count = 0;
-  for (const Burst& burst : input_) count += burst.bytes.size();
-  return count;
-}
-
 std::size_t ScopedConsoleCapture::ReadInput(std::span<char> into, int timeout_ms, bool& ended) {
   if (input_.empty()) {
     // A piped input ends after its bytes; a keyboard that nobody will type on again ends when
@@ -138,9 +132,6 @@ std::size_t ScopedConsoleCapture::ReadInput(std::span<char> into, int timeout_ms
   return count;
 }
 
-void ScopedConsoleCapture::Interrupt() {
-  ++interrupts_;
-  marked_ += "<^C>";
-}
+void ScopedConsoleCapture::Interrupt() { marked_ += "<^C>"; }
 
 }  // namespace tessaro::testing

@@ -37,11 +37,8 @@ class ScopedConsoleCapture final : public Terminal {
   void TypeKeysAfterPause(std::string_view bytes);
   // Input that is not a console (a pipe or a file): these bytes, then its end.
   void PipeInput(std::string_view bytes);
-  // Typed or piped bytes not read yet.
-  std::size_t UnreadInput() const;
   // True while the layer reads keys (raw mode on a real terminal).
   bool ReadingKeys() const { return key_input_depth_ > 0; }
-  int Interrupts() const { return interrupts_; }
   // Waits without a time limit that found nothing typed: a real console would still be waiting.
   int StalledWaits() const { return stalled_waits_; }
 
@@ -90,7 +87,6 @@ class ScopedConsoleCapture final : public Terminal {
   };
   std::deque<Burst> input_;  // not read yet
   int key_input_depth_ = 0;
-  int interrupts_ = 0;
   int stalled_waits_ = 0;
 };
 
