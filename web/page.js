@@ -10,7 +10,7 @@
   const tessaro = createTessaro();
   let links = [];
 
-  // Texts and bytes go into the module's memory for one call, each with a zero byte after it.
+  // The module reads texts and bytes in its own memory, texts up to a zero byte.
   function call(m, fn, ...args) {
     const taken = [];
     const values = args.map((arg) => {
@@ -58,11 +58,12 @@
       bottom = Math.max(bottom, walls[i + 1], walls[i + 3]);
     }
     const canvas = element('canvas');
-    canvas.width = 800;
-    canvas.height = Math.min(800, Math.max(400, Math.round((800 * (bottom - top + 1)) / (right - left + 1)))) || 600;
+    // About the size it is shown at: a run of many maps keeps every drawing in memory.
+    canvas.width = 640;
+    canvas.height = Math.min(640, Math.max(320, Math.round((640 * (bottom - top + 1)) / (right - left + 1)))) || 480;
     canvas.setAttribute('role', 'img');
     canvas.setAttribute('aria-label', `The walls of ${name} seen from above`);
-    const margin = 16;
+    const margin = 12;
     const scale = Math.min((canvas.width - 2 * margin) / Math.max(1, right - left),
                            (canvas.height - 2 * margin) / Math.max(1, bottom - top));
     const x = (value) => (canvas.width - (right - left) * scale) / 2 + (value - left) * scale;
@@ -107,7 +108,7 @@
     if (report.loses) {
       const losses = element('div', 'loses'), list = element('ul');
       // Lines that name no changed record say what the step drops, though nothing in this map.
-      for (const line of report.loses.lines) list.append(element('li', / 0 of /.test(line) ? 'none' : '', line));
+      for (const line of report.loses.lines) list.append(element('li', /: 0 of /.test(line) ? 'none' : '', line));
       losses.append(element('h3', '', report.loses.heading), list);
       box.append(losses);
     }
@@ -126,13 +127,11 @@
       links.forEach((link) => URL.revokeObjectURL(link));
       links = [];
       results.replaceChildren();
-      let start = { lines: [] };
-      if (scriptFile) {
-        // As in the program, a script that cannot be read leaves every tile as it is.
-        const bytes = (await read(scriptFile, kScriptBytes)) ?? new Uint8Array();
-        start = call(m, m._tessaro_start, scriptFile.name, bytes, bytes.length, 1);
-      }
-      run.textContent = start.lines.join('\n');
+      // Every run starts afresh, so that no map gets the tiles of an earlier run's script. As in the
+      // program, a script that cannot be read leaves every tile as it is.
+      const bytes = (scriptFile && (await read(scriptFile, kScriptBytes))) || new Uint8Array();
+      run.textContent = call(m, m._tessaro_start, scriptFile?.name ?? '', bytes, bytes.length, scriptFile ? 1 : 0)
+        .lines.join('\n');
       for (const [index, file] of chosen.entries()) {
         status.textContent = `Converting ${file.name} (${index + 1} of ${chosen.length})…`;
         // One map at a time, with the page drawn in between.
@@ -143,6 +142,8 @@
         results.append(result(m, file.name, report));
       }
       status.textContent = `${chosen.length} ${chosen.length === 1 ? 'map' : 'maps'} done.`;
+    } catch (error) {
+      status.textContent = `The converter stopped: ${error}`;  // WebAssembly missing or blocked, or out of memory
     } finally {
       button.disabled = false;
     }
