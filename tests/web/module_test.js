@@ -14,27 +14,28 @@ const bytes = (n) => Buffer.from(Array.from({ length: n }, () => [0, 255, random
 
 function generated(version, largest) {
   const counts = largest ? [32767, 32767, 32767] : [1 + random(40), 1 + random(80), random(40)];
-  const [sectors, walls, sprites] = counts.map((n, kind) => bytes(n * sizes[version][kind]));
-  const header = Buffer.concat([Buffer.from([version, 0, 0, 0]), bytes(16)]);
-  return Buffer.concat(version <= 4 ? [header, ...counts.map(count), sectors, walls, sprites]
-                                    : [header, count(counts[0]), sectors, count(counts[1]), walls, count(counts[2]), sprites]);
+  const pairs = counts.map((n, kind) => [count(n), bytes(n * sizes[version][kind])]);
+  // Up to version 4 the three counts stand together before the arrays, later each before its own.
+  const parts = version <= 4 ? [...pairs.map((pair) => pair[0]), ...pairs.map((pair) => pair[1])] : pairs.flat();
+  return Buffer.concat([Buffer.from([version, 0, 0, 0]), bytes(16), ...parts]);
 }
 
 const samples = path.join(__dirname, '../../samples');
 const maps = fs.readdirSync(samples).flatMap((folder) => fs.readdirSync(path.join(samples, folder))
   .map((file) => [`${folder}-${file}`, fs.readFileSync(path.join(samples, folder, file))]));
-for (const version of [3, 4, 5, 6, 7]) [0, 1, 2].forEach((i) => maps.push([`gen${version}-${i}.map`, generated(version, i === 2)]));
-const damaged = [['short.map', Buffer.from('\x07\0\0\0short')], ['v9.map', generated(7).fill(9, 0, 1)],
+for (const version of [3, 4, 5, 6, 7]) {
+  [0, 1, 2].forEach((i) => maps.push([`gen${version}-${i}.map`, generated(version, i === 2)]));
+}
+maps.push(['short.map', Buffer.from('\x07\0\0\0short')], ['v9.map', generated(7).fill(9, 0, 1)],
   ['nowalls.map', Buffer.concat([Buffer.from([7, 0, 0, 0]), Buffer.alloc(16), count(1), bytes(40), count(0)])],
   ['negative.map', Buffer.concat([Buffer.from([4, 0, 0, 0]), Buffer.alloc(16), count(3), count(-2), count(1)])],
-  ['cut.map', maps[0][1].subarray(0, 300)]];
-maps.push(...damaged);
+  ['cut.map', maps[0][1].subarray(0, 300)]);
 
 const work = fs.mkdtempSync(path.join(os.tmpdir(), 'tessaro-module-'));
 require(modulePath)().then((m) => {
   const call = (fn, ...args) => {
     const taken = args.map((arg) => typeof arg === 'number' ? arg : m._malloc(arg.length + 1));
-    args.forEach((arg, i) => typeof arg === 'number' || (m.HEAPU8.set(arg, taken[i]), m.HEAPU8[taken[i] + arg.length] = 0));
+    args.forEach((arg, i) => typeof arg === 'number' || m.HEAPU8.set(Buffer.concat([arg, Buffer.alloc(1)]), taken[i]));
     const report = JSON.parse(m.UTF8ToString(fn(...taken)));
     args.forEach((arg, i) => typeof arg === 'number' || m._free(taken[i]));
     return report;
@@ -45,8 +46,9 @@ require(modulePath)().then((m) => {
     const folder = fs.mkdtempSync(path.join(work, 'run-'));
     fs.writeFileSync(path.join(folder, name), data);
     fs.writeFileSync(path.join(folder, 'swaps.txt'), script);
-    const printed = execFileSync(program, ['-In', name, '-Version', `${target}`, '-R', ...(withScript ? ['-ST', 'swaps'] : [])],
-                                 { cwd: folder, stdio: ['ignore', 'pipe', 'pipe'] }).toString().split('\r\n');
+    const options = ['-In', name, '-Version', `${target}`, '-R', ...(withScript ? ['-ST', 'swaps'] : [])];
+    const printed = execFileSync(program, options, { cwd: folder, stdio: ['ignore', 'pipe', 'pipe'] })
+      .toString().split('\r\n');
     const expected = printed.slice(printed.findIndex((line) => /^:: (Loading|Opening)/.test(line)), -1);
     const start = call(m._tessaro_start, Buffer.from('swaps.txt'), script, script.length, withScript);
     const report = call(m._tessaro_convert, Buffer.from(name), data, data.length, target);
