@@ -4,6 +4,7 @@
 #include "app/paths.hpp"
 #include "console/console.hpp"
 #include "map/conversion.hpp"
+#include "map/map_messages.hpp"
 #include "platform/file_system.hpp"
 #include "tiles/replace_tiles.hpp"
 
@@ -11,19 +12,9 @@ namespace tessaro {
 
 namespace {
 
-std::string DerivedOutputName(const std::string& entry, std::int32_t version) {
-  // Every entry ends in ".map" in some mix of case, so this replaces the extension.
-  const std::string stem = entry.substr(0, entry.size() >= 4 ? entry.size() - 4 : 0);
-  return stem + "_v" + IntToText(version) + ".map";
-}
-
 // Converts the map to the target version; on a failed step prints its message.
 bool ConvertToTarget(MapFile& map, std::int32_t target, std::int32_t& error) {
-  const std::int32_t difference = target - map.mapversion;
-  const bool up = difference > 0;
-  PrintText(std::string(up ? ":: Upgrading from v" : ":: Downgrading from v") + IntToText(map.mapversion) +
-                " to v" + IntToText(target),
-            true);
+  PrintText(ConversionLine(map.mapversion, target), true);
   error = ConvertMap(map, target);
   if (error != Ok) {
     FreeMap(map);
@@ -47,7 +38,7 @@ std::vector<std::string> BuildFileList(const std::string& source_path) {
 }
 
 void ConvertFile(const std::string& entry, RunState& state, MapFile& map, const TileSwapTable& table) {
-  if (state.OutputPath.empty()) state.OutputPath = DerivedOutputName(entry, state.TargetVersion);
+  if (state.OutputPath.empty()) state.OutputPath = OutputNameFor(entry, state.TargetVersion);
   state.RunError = OpenMap(entry, map);
   if (state.RunError != Ok) {
     FreeMap(map);

@@ -97,4 +97,10 @@ bool MatchWildcard(std::string_view pattern, std::string_view name) {
   return n >= lower_name.size();
 }
 
+std::string OutputNameFor(std::string_view source, std::int32_t version) {
+  const bool has_extension = source.size() >= 4 && ToLowerAscii(source.substr(source.size() - 4)) == ".map";
+  return std::string(source.substr(0, source.size() - (has_extension ? 4 : 0))) + "_v" + std::to_string(version) +
+         ".map";
+}
+
 }  // namespace tessaro

@@ -2,6 +2,7 @@
 // and the wildcard test that picks source maps out of a directory listing.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -19,6 +20,11 @@ struct PathParts {
 
 // Expects a path in normal form: only "/" separates.
 PathParts SplitPath(std::string_view path);
+
+// The name a converted map is saved under: the source's name with its ".map" (in any case)
+// replaced by "_v", the version and ".map" (maps/E1L1.MAP at version 5: maps/E1L1_v5.map). A name
+// without ".map" keeps all of itself.
+std::string OutputNameFor(std::string_view source, std::int32_t version);
 
 // "*" takes the shortest run up to the first occurrence of the pattern character after it,
 // without backtracking; "?" takes one character or the end of the name. Case is ignored.

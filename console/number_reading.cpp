@@ -1,10 +1,10 @@
 #include "console/number_reading.hpp"
 
-#include <charconv>
 #include <cmath>
 #include <limits>
 #include <string>
-#include <system_error>
+
+#include "console/float_reading.hpp"
 
 namespace tessaro {
 
@@ -33,8 +33,8 @@ double RadixValue(std::string_view digits, unsigned base) {
   return static_cast<double>(static_cast<std::int64_t>(value));
 }
 
-// Power of the radix (10, or 2 for hexadecimal) of the leading digit of a number that from_chars
-// found out of range: above 0 it was too large, else too small.
+// Power of the radix (10, or 2 for hexadecimal) of the leading digit of a number found out of
+// range: above 0 it was too large, else too small.
 long long Scale(std::string_view text, bool hex) {
   const unsigned base = hex ? 16 : 10;
   const long long per_digit = hex ? 4 : 1;
@@ -65,14 +65,10 @@ long long Scale(std::string_view text, bool hex) {
 }
 
 // The longest prefix of text that is a number in the given format; 0 if there is none.
-double Convert(std::string_view text, std::chars_format format) {
-  double value = 0.0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, format);
-  if (error == std::errc{}) return value;
-  if (error == std::errc::result_out_of_range) {
-    return Scale(text, format == std::chars_format::hex) > 0 ? HUGE_VAL : 0.0;
-  }
-  return 0.0;
+double Convert(std::string_view text, bool hexadecimal) {
+  const FloatDigits digits = ReadFloatDigits(text, hexadecimal);
+  if (digits.out_of_range) return Scale(text, hexadecimal) > 0 ? HUGE_VAL : 0.0;
+  return digits.value;
 }
 
 bool HexDigitsFollow(std::string_view text) {
@@ -80,8 +76,7 @@ bool HexDigitsFollow(std::string_view text) {
   return text.size() > 1 && text[0] == '.' && IsDigitOf(text[1], 16);
 }
 
-// The C library's floating-point grammar, always with "." as the decimal point. from_chars covers
-// the body; white space, the sign and the "0x" prefix are its caller's business.
+// The C library's floating-point grammar, always with "." as the decimal point.
 double ReadFloatPrefix(std::string_view text) {
   std::size_t i = 0;
   while (i < text.size() && IsCSpace(text[i])) ++i;
@@ -92,9 +87,9 @@ double ReadFloatPrefix(std::string_view text) {
   double value = 0.0;
   if (body.size() > 1 && body[0] == '0' && (body[1] == 'x' || body[1] == 'X') &&
       HexDigitsFollow(body.substr(2))) {
-    value = Convert(body.substr(2), std::chars_format::hex);
+    value = Convert(body.substr(2), true);
   } else {
-    value = Convert(body, std::chars_format::general);
+    value = Convert(body, false);
   }
   return negative ? -value : value;
 }

@@ -282,7 +282,8 @@ void FinishArray(MapFile& map, RecordArrays& arrays, const RecordPlan& plan) {
     array = std::move(arrays.other);
   }
   array.resize(static_cast<std::size_t>(RecordCount(map, arrays.kind)) * plan.new_size);
-  std::fill(array.begin() + static_cast<std::ptrdiff_t>(arrays.held) * plan.new_size, array.end(), std::uint8_t{0});
+  const std::size_t kept = static_cast<std::size_t>(arrays.held) * plan.new_size;
+  std::fill(array.begin() + static_cast<std::ptrdiff_t>(kept), array.end(), std::uint8_t{0});
 }
 
 // A step whose rules read the sectors of its old version joins a pass only where what they read

@@ -42,4 +42,7 @@ MapError ConvertSteps(MapFile& map, std::span<const StepRules> steps, std::int32
 // ConvertSteps over the downgrade tables, which only downgrade.cpp holds.
 MapError DowngradeMapTo(MapFile& map, std::int32_t target);
 
+// The downgrade tables themselves, for what a step down loses.
+std::span<const StepRules> DowngradeSteps();
+
 }  // namespace tessaro

@@ -140,6 +140,8 @@ constexpr StepRules kDowngradeSteps[] = {
 
 MapError DowngradeMap(MapFile& map) { return ConvertStep(map, kDowngradeSteps, CannotDowngrade); }
 
+std::span<const StepRules> DowngradeSteps() { return kDowngradeSteps; }
+
 MapError DowngradeMapTo(MapFile& map, std::int32_t target) {
   return ConvertSteps(map, kDowngradeSteps, target, CannotDowngrade);
 }

@@ -1,14 +1,12 @@
-// Renumbering the tiles a map refers to through the swap table.
+// The tile pass of the program's run.
 #pragma once
 
-#include "map/map_file.hpp"
-#include "tiles/tile_swap_table.hpp"
+#include "tiles/renumber_tiles.hpp"
 
 namespace tessaro {
 
-// Prints ":: Replacing tiles" and replaces each tile field of every sector, wall and sprite by
-// its table entry, once: a replacement is not looked up again. Tiles outside 0 to top stay.
-// FormatUnsupported, with nothing printed or changed, for a version the layouts do not know.
+// Prints ":: Replacing tiles" and renumbers the map's tiles. FormatUnsupported, with nothing
+// printed or changed, for a version the layouts do not know.
 MapError ReplaceTiles(MapFile& map, const TileSwapTable& table);
 
 }  // namespace tessaro

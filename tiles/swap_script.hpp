@@ -1,21 +1,11 @@
-// Reading a swap script: lines of "source, target" that say which tiles become which.
+// Reading a swap script file.
 #pragma once
 
-#include <cstdint>
 #include <string>
 
-#include "tiles/tile_swap_table.hpp"
+#include "tiles/swap_text.hpp"
 
 namespace tessaro {
-
-enum ScriptResult : std::int32_t {
-  ScriptLoaded = 0,
-  ScriptNotFound = 1,  // missing, hidden, system, or a directory
-  ScriptNoHandle = 2,
-  ScriptUnreadable = 3,
-  ScriptEmpty = 4,
-  ScriptNoMemory = 5,  // a line too long to hold; the lines before it were taken
-};
 
 // Prints ":: Loading <path> as a script", then applies every line of the script to the table,
 // the last line naming a tile winning. A script that cannot be read leaves the table as it was.

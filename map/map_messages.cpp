@@ -1,0 +1,30 @@
+#include "map/map_messages.hpp"
+
+namespace tessaro {
+
+std::string OpeningLine(std::string_view name) { return ":: Opening " + std::string(name) + "..."; }
+
+std::string SavingLine(std::string_view name) { return ":: Saving " + std::string(name) + "..."; }
+
+std::string ConversionLine(std::int32_t from, std::int32_t to) {
+  return std::string(to > from ? ":: Upgrading from v" : ":: Downgrading from v") + std::to_string(from) + " to v" +
+         std::to_string(to);
+}
+
+std::string_view MapErrorMessage(std::int32_t error) {
+  static constexpr std::string_view kMessages[] = {
+      "",
+      "   Source file corrupted",
+      "   Source file no found",
+      "   No handle available",
+      "   Source file format unsupported",
+      "   I/O error",
+      "   Cannot upgrade source file any further",
+      "   Cannot downgrade source file any further",
+      "   No upgrade/downgrade needed",
+  };
+  if (error < 1 || error > 8) return {};
+  return kMessages[error];
+}
+
+}  // namespace tessaro
