@@ -34,6 +34,7 @@ std::vector<std::string> Evaluate(const std::string& kind, std::vector<std::stri
     return {parts.directory, parts.name};
   }
   if (kind == "match") return {MatchWildcard(given[0], given[1]) ? "yes" : "no"};
+  if (kind == "output") return {OutputNameFor(given[0], std::stoi(given[1]))};
   ScopedConsoleCapture console;
   RunState state;
   if (kind == "value") {

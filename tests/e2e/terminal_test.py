@@ -42,6 +42,10 @@ def scenario(program, folder, words, act):
     tmux = Tmux(folder, "LC_ALL=C.UTF-8 " + command)
     try:
         act(tmux)
+        for _ in range(100):  # the shell notes the settings once the program has ended
+            if os.path.exists("after.txt") and os.path.getsize("after.txt"):
+                break
+            time.sleep(0.05)
     finally:
         tmux.close()
     settings = [open(os.path.join(folder, n)).read() for n in ("before.txt", "after.txt")]

@@ -8,6 +8,7 @@
 #include <random>
 #include <sstream>
 
+#include "map/map_format.hpp"
 #include "map/records.hpp"
 #include "tests/map/map_builder.hpp"
 #include "tests/support/case_table.hpp"
@@ -95,7 +96,7 @@ TEST(StepTest, VersionsThatCannotGoOnAreLeftUntouched) {
 
 MapFile OpenSample(int version, const char* level) {
   MapFile map;
-  EXPECT_EQ(testing::OpenQuietly(testing::SamplePath(version, level), map), Ok);
+  EXPECT_EQ(ReadMap(testing::ReadBytes(testing::SamplePath(version, level)), map), Ok);
   return map;
 }
 

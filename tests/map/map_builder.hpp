@@ -1,5 +1,4 @@
-// Maps for the tests: zero-filled or random records, compared whole, opened and saved without
-// the stage lines reaching the test's output.
+// Maps for the tests: zero-filled or random records, compared whole.
 #pragma once
 
 #include <cstdint>
@@ -8,7 +7,6 @@
 
 #include "map/map_file.hpp"
 #include "map/records.hpp"
-#include "tests/support/console_capture.hpp"
 
 namespace tessaro::testing {
 
@@ -62,16 +60,6 @@ inline MapFile RandomMap(std::int32_t version, std::mt19937& rng, int most = 24,
     if (rng() % 2 == 0) SetField(map, RecordKind::Sprite, i, Field::sectnum, below(map.numsectors));
   }
   return map;
-}
-
-inline MapError OpenQuietly(const std::string& path, MapFile& map) {
-  ScopedConsoleCapture quiet;
-  return OpenMap(path, map);
-}
-
-inline MapError SaveQuietly(const std::string& path, const MapFile& map) {
-  ScopedConsoleCapture quiet;
-  return SaveMap(path, map);
 }
 
 }  // namespace tessaro::testing

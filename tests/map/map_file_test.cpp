@@ -1,5 +1,5 @@
-// Map files: opening and saving the samples, damaged and odd files, the messages, and what a
-// save refuses. Properties over generated maps are in properties_test.cpp.
+// The map format over bytes: the samples, damaged and odd files, what a written file holds and
+// what cannot be written; then the file shell around it, and what the browser page shows of a map.
 #include "map/map_file.hpp"
 
 #include <gtest/gtest.h>
@@ -7,6 +7,9 @@
 #include <algorithm>
 #include <numeric>
 
+#include "map/map_format.hpp"
+#include "map/map_messages.hpp"
+#include "map/map_report.hpp"
 #include "tests/map/map_builder.hpp"
 #include "tests/support/console_capture.hpp"
 #include "tests/support/temp_dir.hpp"
@@ -16,41 +19,23 @@ namespace {
 
 using testing::Bytes;
 using testing::EmptyMap;
-using testing::OpenQuietly;
 using testing::ReadBytes;
-using testing::SaveQuietly;
 using testing::TempDir;
-using testing::WriteBytes;
 
-TEST(MapFileTest, OpenAndSaveGiveEverySampleBackWithoutTrailingBytes) {
-  TempDir dir;
+TEST(MapFormatTest, ReadAndWriteGiveEverySampleBackWithoutTrailingBytes) {
   for (int version = 3; version <= 7; ++version) {
     for (const char* level : {"courtyard", "warehouse"}) {
-      SCOPED_TRACE(std::string(level) + " v" + std::to_string(version));
       const Bytes original = ReadBytes(testing::SamplePath(version, level));
       Bytes file = original;
       file.insert(file.end(), {1, 2, 3, 4, 5});
-      WriteBytes(dir / "in.map", file);
       MapFile map;
-      ASSERT_EQ(OpenQuietly(dir / "in.map", map), Ok);
+      ASSERT_EQ(ReadMap(file, map), Ok);
       EXPECT_EQ(map.mapversion, version);
-      ASSERT_EQ(SaveQuietly(dir / "copy.map", map), Ok);
-      EXPECT_EQ(ReadBytes(dir / "copy.map"), original);
+      Bytes written;
+      ASSERT_EQ(WriteMap(map, written), Ok);
+      EXPECT_EQ(written, original) << level << " v" << version;
     }
   }
-}
-
-TEST(MapFileTest, StageLinesAndMessages) {
-  TempDir dir;
-  testing::ScopedConsoleCapture capture;
-  MapFile map;
-  EXPECT_EQ(OpenMap(dir / "missing.map", map), SourceNotFound);
-  for (int code : {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, -1}) PrintMapError(code);
-  EXPECT_EQ(capture.Text(), ":: Opening " + (dir / "missing.map") + "...\r\n"
-                            "   Source file corrupted\r\n   Source file no found\r\n   No handle available\r\n"
-                            "   Source file format unsupported\r\n   I/O error\r\n"
-                            "   Cannot upgrade source file any further\r\n"
-                            "   Cannot downgrade source file any further\r\n   No upgrade/downgrade needed\r\n");
 }
 
 // A header of `version`, the counts from offset 20 on (two bytes each), cut or filled to `size`.
@@ -65,35 +50,32 @@ Bytes Crafted(std::int32_t version, std::initializer_list<std::uint16_t> counts,
 }
 
 // Short, unknown versions, counts of zero or below; what a file lacks of its records reads as
-// zero bytes, and a failed open leaves the map empty.
-TEST(MapFileTest, OddFilesOpenCleanly) {
+// zero bytes, and a failed read leaves the map empty.
+TEST(MapFormatTest, OddFilesReadCleanly) {
   struct Case {
-    const char* what;
     Bytes file;
     MapError expected;
     std::uint32_t sector_bytes = 0, wall_bytes = 0, sprite_bytes = 0;
   };
   const Case cases[] = {
-      {"empty", {}, SourceCorrupted},
-      {"25 bytes", Crafted(7, {}, 25), SourceCorrupted},
-      {"version 9", Crafted(9, {}, 26), FormatUnsupported},
-      {"version 2", Crafted(2, {}, 26), FormatUnsupported},
-      {"no sectors", Crafted(3, {0, 1, 0}, 26), SourceCorrupted},
-      {"no walls", Crafted(3, {1, 0, 0}, 26), SourceCorrupted},
-      {"negative sectors", Crafted(4, {0x8000, 1, 0}, 26), SourceCorrupted},
-      {"negative walls", Crafted(4, {1, 0xFFFF, 0}, 26), SourceCorrupted},
-      {"negative sprites", Crafted(3, {1, 1, 0x8000}, 26), SourceCorrupted},
-      {"negative sectors, v7", Crafted(7, {0xFFFF}, 64), SourceCorrupted},
-      {"no walls, v7", Crafted(7, {1}, 64), SourceCorrupted},
-      {"26 bytes, v3", Crafted(3, {1, 1, 0}, 26), Ok, 30, 31, 0},
-      {"largest counts", Crafted(4, {0x7FFF, 0x7FFF, 0x7FFF}, 26), Ok, 0x7FFF * 32, 0x7FFF * 32, 0x7FFF * 40},
+      {{}, SourceCorrupted},
+      {Crafted(7, {}, 25), SourceCorrupted},
+      {Crafted(9, {}, 26), FormatUnsupported},
+      {Crafted(2, {}, 26), FormatUnsupported},
+      {Crafted(3, {0, 1, 0}, 26), SourceCorrupted},
+      {Crafted(3, {1, 0, 0}, 26), SourceCorrupted},
+      {Crafted(4, {0x8000, 1, 0}, 26), SourceCorrupted},
+      {Crafted(4, {1, 0xFFFF, 0}, 26), SourceCorrupted},
+      {Crafted(3, {1, 1, 0x8000}, 26), SourceCorrupted},
+      {Crafted(7, {0xFFFF}, 64), SourceCorrupted},
+      {Crafted(7, {1}, 64), SourceCorrupted},  // no walls after the sector
+      {Crafted(3, {1, 1, 0}, 26), Ok, 30, 31, 0},
+      {Crafted(4, {0x7FFF, 0x7FFF, 0x7FFF}, 26), Ok, 0x7FFF * 32, 0x7FFF * 32, 0x7FFF * 40},
   };
-  TempDir dir;
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
-    WriteBytes(dir / "odd.map", c.file);
+    SCOPED_TRACE(::testing::Message() << "case " << (&c - cases));
     MapFile map = EmptyMap(6, 1, 1, 1);
-    ASSERT_EQ(OpenQuietly(dir / "odd.map", map), c.expected);
+    ASSERT_EQ(ReadMap(c.file, map), c.expected);
     if (c.expected != Ok) {
       EXPECT_TRUE(testing::SameMap(map, MapFile{}));
       continue;
@@ -108,48 +90,63 @@ TEST(MapFileTest, OddFilesOpenCleanly) {
 
 // Version 5 and later put each count in front of its array; a map whose arrays disagree with its
 // counts, or of a version the format does not know, makes no file at all.
-TEST(MapFileTest, SaveWritesEachVersionsLayoutAndRefusesWhatCannotBeReadBack) {
-  TempDir dir;
+TEST(MapFormatTest, WriteGivesEachVersionsLayoutAndRefusesWhatCannotBeReadBack) {
   MapFile five = EmptyMap(5, 1, 1, 0);
   SetField(five, RecordKind::Wall, 0, Field::x, 0x0102);
-  ASSERT_EQ(SaveQuietly(dir / "five.map", five), Ok);
   Bytes expected = {5, 0, 0, 0};
   expected.resize(20, 0);
   expected.insert(expected.end(), {1, 0});
   expected.resize(expected.size() + 37, 0);
   expected.insert(expected.end(), {1, 0, 2, 1});
   expected.resize(expected.size() + 33 + 2, 0);
-  EXPECT_EQ(ReadBytes(dir / "five.map"), expected);
+  Bytes written;
+  ASSERT_EQ(WriteMap(five, written), Ok);
+  EXPECT_EQ(written, expected);
 
   MapFile three = EmptyMap(3, 1, 1, 0);
   three.walldata.back() = 0xAB;
-  ASSERT_EQ(SaveQuietly(dir / "three.map", three), Ok);
-  const Bytes saved = ReadBytes(dir / "three.map");
-  ASSERT_EQ(saved.size(), 26u + 30 + 31);
-  EXPECT_EQ(std::vector<std::uint8_t>(saved.begin() + 20, saved.begin() + 26), (Bytes{1, 0, 1, 0, 0, 0}));
-  EXPECT_EQ(saved.back(), 0xAB) << "a version 3 map without sprites ends with its last wall";
+  ASSERT_EQ(WriteMap(three, written), Ok);
+  ASSERT_EQ(written.size(), 26u + 30 + 31);
+  EXPECT_EQ(Bytes(written.begin() + 20, written.begin() + 26), (Bytes{1, 0, 1, 0, 0, 0}));
+  EXPECT_EQ(written.back(), 0xAB) << "a version 3 map without sprites ends with its last wall";
 
   MapFile two = EmptyMap(3, 1, 1, 0);
   two.mapversion = 2;
   MapFile short_walls = EmptyMap(7, 1, 2, 0);
   short_walls.walldata.pop_back();
-  testing::ScopedConsoleCapture capture;
-  EXPECT_EQ(SaveMap(dir / "two.map", two), FormatUnsupported);
-  EXPECT_EQ(SaveMap(dir / "short.map", short_walls), FormatUnsupported);
-  EXPECT_EQ(capture.Text(), ":: Saving " + (dir / "two.map") + "...\r\n:: Saving " + (dir / "short.map") + "...\r\n");
-  EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"five.map", "three.map"}));
+  EXPECT_EQ(WriteMap(two, written), FormatUnsupported);
+  EXPECT_EQ(WriteMap(short_walls, written), FormatUnsupported);
+  MapFile freed = EmptyMap(6, 2, 3, 4);
+  freed.posx = 5;
+  FreeMap(freed);
+  EXPECT_TRUE(testing::SameMap(freed, MapFile{}));
 }
 
-TEST(MapFileTest, FreeMapEmptiesEverything) {
-  MapFile map = EmptyMap(6, 2, 3, 4);
-  map.posx = 5;
-  map.cursectnum = 1;
-  FreeMap(map);
-  EXPECT_TRUE(testing::SameMap(map, MapFile{}));
+// The shell prints its stage line first; a file it refuses is not created, one it writes is the
+// bytes WriteMap gives, and what a failure means is printed by its caller.
+TEST(MapFileTest, OpenAndSaveAroundTheFormat) {
+  TempDir dir;
+  testing::ScopedConsoleCapture capture;
+  MapFile map;
+  EXPECT_EQ(OpenMap(dir / "missing.map", map), SourceNotFound);
+  EXPECT_EQ(SaveMap(dir / "two.map", EmptyMap(2, 1, 1, 0)), FormatUnsupported);
+  ASSERT_EQ(OpenMap(testing::SamplePath(5, "courtyard"), map), Ok);
+  ASSERT_EQ(SaveMap(dir / "copy.map", map), Ok);
+  for (int code : {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, -1}) PrintMapError(code);
+  EXPECT_EQ(capture.Text(), ":: Opening " + (dir / "missing.map") + "...\r\n:: Saving " + (dir / "two.map") +
+                                "...\r\n:: Opening " + testing::SamplePath(5, "courtyard") + "...\r\n:: Saving " +
+                                (dir / "copy.map") + "...\r\n"
+                                "   Source file corrupted\r\n   Source file no found\r\n   No handle available\r\n"
+                                "   Source file format unsupported\r\n   I/O error\r\n"
+                                "   Cannot upgrade source file any further\r\n"
+                                "   Cannot downgrade source file any further\r\n   No upgrade/downgrade needed\r\n");
+  EXPECT_EQ(ReadBytes(dir / "copy.map"), ReadBytes(testing::SamplePath(5, "courtyard")));
+  EXPECT_EQ(dir.Entries(), std::vector<std::string>{"copy.map"});
+  EXPECT_EQ(ConversionLine(3, 7) + ConversionLine(7, 6), ":: Upgrading from v3 to v7:: Downgrading from v7 to v6");
 }
 
 // Growing past the size that moves an array from the heap into a block of its own, and back.
-TEST(MapFileTest, ArraysKeepTheirBytesAcrossTheChangeOfStorage) {
+TEST(MapFormatTest, ArraysKeepTheirBytesAcrossTheChangeOfStorage) {
   const std::size_t large = RecordAllocator<std::uint8_t>::kLargeArray;
   RecordArray array(1000);
   std::iota(array.begin(), array.end(), std::uint8_t{0});
@@ -160,6 +157,44 @@ TEST(MapFileTest, ArraysKeepTheirBytesAcrossTheChangeOfStorage) {
   copy.resize(1000);
   copy.shrink_to_fit();
   EXPECT_TRUE(std::equal(copy.begin(), copy.end(), array.begin()));
+}
+
+// A wall is drawn to the next point of its loop, when that lies in the map.
+TEST(MapReportTest, WallLinesFollowEachLoop) {
+  MapFile map = EmptyMap(7, 1, 3, 0);
+  const std::int32_t walls[3][4] = {{10, -20, 1, 2}, {30, 40, 2, -1}, {-5, 6, 7, 0}};  // x, y, point2, nextwall
+  for (std::int32_t w = 0; w < 3; ++w) {
+    for (const auto& [field, value] : {std::pair{Field::x, walls[w][0]}, {Field::y, walls[w][1]},
+                                       {Field::point2, walls[w][2]}, {Field::nextwall, walls[w][3]}}) {
+      SetField(map, RecordKind::Wall, w, field, value);
+    }
+  }
+  const std::vector<WallLine> lines = WallLines(map);
+  ASSERT_EQ(lines.size(), 2u) << "wall 2's next point lies beyond the walls";
+  EXPECT_TRUE(lines[0].x1 == 10 && lines[0].y1 == -20 && lines[0].x2 == 30 && lines[0].y2 == 40 && lines[0].two_sided);
+  EXPECT_TRUE(lines[1].x1 == 30 && lines[1].x2 == -5 && lines[1].y2 == 6 && !lines[1].two_sided);
+}
+
+// Every field a step down does not copy, and the records where it does not come back; the map
+// itself stays as it was.
+TEST(MapReportTest, LossesCountTheRecordsThatChange) {
+  MapFile map = EmptyMap(6, 2, 3, 1);
+  SetField(map, RecordKind::Wall, 1, Field::pal, 7);
+  SetField(map, RecordKind::Sprite, 0, Field::clipdist, 32);  // what the way up gives back
+  const MapFile before = map;
+  std::vector<std::string> lines;
+  for (const FieldLoss& loss : LossesDownTo(map, 4)) lines.push_back(LossLine(loss));
+  EXPECT_TRUE(testing::SameMap(map, before));
+  EXPECT_EQ(lines, (std::vector<std::string>{
+                       "wall palettes: 1 of 3 walls", "sprite flags: 0 of 1 sprites", "sprite palettes: 0 of 1 sprites",
+                       "sprite clipping distances: 0 of 1 sprites", "sprite x offsets: 0 of 1 sprites",
+                       "sprite y offsets: 0 of 1 sprites", "sector ceiling palettes: 0 of 2 sectors",
+                       "sector floor palettes: 0 of 2 sectors", "sector visibilities: 0 of 2 sectors",
+                       "sector extra values: 2 of 2 sectors", "wall flags: 0 of 3 walls", "wall extra values: 3 of 3 walls",
+                       "sprite extra values: 1 of 1 sprites"}));
+  EXPECT_TRUE(LossesDownTo(map, 6).empty());
+  FieldLoss many{7, RecordKind::Wall, Field::pal, 1234, 32767};
+  EXPECT_EQ(LossLine(many), "wall palettes: 1,234 of 32,767 walls");
 }
 
 }  // namespace

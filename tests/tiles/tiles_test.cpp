@@ -8,6 +8,7 @@
 #include "map/records.hpp"
 #include "tests/map/map_builder.hpp"
 #include "tests/support/case_table.hpp"
+#include "tests/support/console_capture.hpp"
 #include "tests/support/temp_dir.hpp"
 #include "tiles/replace_tiles.hpp"
 #include "tiles/swap_script.hpp"
@@ -39,21 +40,18 @@ bool Matches(const TileSwapTable& table, const std::string& spans) {
 }
 
 TEST(SwapScriptTest, EachLineFormAndScriptOfTheTable) {
-  TempDir dir;
   for (const testing::CaseRow& row : testing::ReadCases("tiles/swap_script.cases")) {
-    testing::WriteBytes(dir / "script.txt", testing::Bytes(row.given[0].begin(), row.given[0].end()));
-    ScopedConsoleCapture console;
     TileSwapTable table;
-    ASSERT_EQ(LoadSwapScript(dir / "script.txt", table), ScriptLoaded) << row.where;
-    EXPECT_EQ(console.Text(), ":: Loading " + (dir / "script.txt") + " as a script\r\n");
+    const testing::Bytes text(row.given[0].begin(), row.given[0].end());
+    ASSERT_EQ(ApplySwapScript(text, table), ScriptLoaded) << row.where;
     EXPECT_EQ(std::to_string(table.top()), row.expected[0]) << row.where;
     EXPECT_EQ(table.entries().size(), static_cast<std::size_t>(table.top()) + 1) << row.where;
     EXPECT_TRUE(Matches(table, row.expected[1])) << row.where;
   }
 }
 
-// A second script adds to the table; one that cannot be read leaves it as it was. A script is
-// found whatever the case of its letters and shown as given.
+// A second script adds to the table; one that cannot be read leaves it as it was. A script file is
+// found whatever the case of its letters and shown as given, and read in pieces.
 TEST(SwapScriptTest, ScriptsAddToTheTableAndUnreadableOnesLeaveIt) {
   TempDir dir;
   ScopedConsoleCapture console;
