@@ -41,7 +41,7 @@ std::string FieldPhrase(Field field) {
 std::string WithCommas(std::int32_t number) {
   std::string digits = std::to_string(number);
   for (auto at = static_cast<std::ptrdiff_t>(digits.size()) - 3; at > 0; at -= 3) {
-    digits.insert(static_cast<std::size_t>(at), ",");
+    digits.insert(static_cast<std::size_t>(at), 1, ',');
   }
   return digits;
 }
