@@ -164,17 +164,5 @@ TEST(HelpTest, ColoursAndColumnOfEveryLine) {
             "<c7>\"<c15>-<c15>R<c7>e<c7>p<c7>l<c7>a<c7>c<c7>e<c7>\"\r\n");
 }
 
-TEST(HelpTest, ProgramNameInCapitalsAndNoReadme) {
-  ScopedConsoleCapture console;
-  ArgTable table;
-  RunState state;
-  state.ExeName = "tessaro-x.exe";
-  state.ReadmeLine.clear();
-  RegisterArg(table, "-In", Ignore(), "MAP:File", "Input .MAP file");
-  PrintHelp(table, state);
-  EXPECT_EQ(DescriptionColumn(table), 15);
-  EXPECT_EQ(console.Text(), "Syntax: TESSARO-X.EXE [Commands]\r\n   -In <File> Input .MAP file\r\n");
-}
-
 }  // namespace
 }  // namespace tessaro

@@ -23,7 +23,37 @@ using testing::ScopedConsoleCapture;
 
 const char* Unset(const std::string& cell) { return cell == "-" ? nullptr : cell.c_str(); }
 
+// The parser fed one byte at a time: each key, "/", then what a flush gives once nothing follows.
+// A special key shows as its code in angle brackets, an interrupt as "^C".
+std::vector<std::string> Keys(std::string_view bytes) {
+  KeyParser parser;
+  std::vector<KeyEvent> events;
+  for (char byte : bytes) parser.Feed(static_cast<unsigned char>(byte), events);
+  const bool pending = parser.Pending();
+  events.push_back({KeyEvent::Kind::Key, "/"});
+  const std::size_t held = events.size();
+  parser.Flush(events);
+  EXPECT_EQ(pending, events.size() > held) << bytes;
+  EXPECT_FALSE(parser.Pending());
+  std::vector<std::string> keys;
+  for (const KeyEvent& event : events) {
+    const bool special = event.text.size() == 2;
+    keys.push_back(event.kind == KeyEvent::Kind::Interrupt ? "^C"
+                   : special ? "<" + std::to_string(static_cast<unsigned char>(event.text[1])) + ">"
+                             : event.text);
+  }
+  return keys;
+}
+
 std::vector<std::string> Evaluate(const std::string& kind, const std::vector<std::string>& given) {
+  if (kind == "keys") return Keys(given[0]);
+  if (kind == "tab") {
+    ScopedConsoleCapture capture(80, 25);
+    const auto printed = static_cast<std::size_t>(std::stoi(given[0]));
+    PrintText(std::string(printed, 'a'), false);
+    TabTo(std::stoi(given[1]));
+    return {capture.Marked().substr(printed), std::to_string(capture.Row()), std::to_string(capture.Column())};
+  }
   if (kind == "color") return {ColorSequence(std::stoi(given[0]))};
   if (kind == "move") return {CursorMoveSequence(std::stoi(given[0]), std::stoi(given[1]))};
   if (kind == "locale") return {LocaleIsUtf8(Unset(given[0]), Unset(given[1]), Unset(given[2])) ? "yes" : "no"};
@@ -67,37 +97,12 @@ TEST(PrintTextTest, LineEndsAndWrapping) {
   PrintText("abc", false);
   PrintText("defghijklmn", true);
   EXPECT_EQ(capture.Text(), "0123456789\r\n\r\n\r\nabcdefghij\r\nklmn\r\n");
-  EXPECT_EQ(capture.ScreenRow(1), "0123456789");
-  EXPECT_EQ(capture.ScreenRow(2), std::string(10, ' '));
-  EXPECT_EQ(capture.ScreenRow(5), "klmn      ");
+  EXPECT_EQ(std::pair(capture.Row(), capture.Column()), std::pair(6, 1));
   MoveCursor(3, 8);
   PrintText("xyzw", false);
   EXPECT_EQ(capture.Text().substr(capture.Text().size() - 6), "xyz\r\nw");
   EXPECT_EQ(capture.Row(), 4);
   EXPECT_EQ(capture.Column(), 2);
-}
-
-TEST(TabToTest, MovesWithoutWriting) {
-  const struct {
-    int printed;  // letters before
-    int column;
-    std::string marked;
-    int row_after, column_after;
-  } cases[] = {
-      {15, 18, "<@1,18>", 1, 18},
-      {17, 18, "", 1, 18},             // already there
-      {24, 18, "\r\n<@2,18>", 2, 18},  // behind the cursor: a new line
-      {0, 98, "<@1,18>", 1, 18},       // beyond the width: modulo the width
-      {17, 160, "\r\n", 2, 1},         // 0 is behind column 18
-      {4, -3, "\r\n", 2, 1},           // below one: column one
-  };
-  for (const auto& c : cases) {
-    ScopedConsoleCapture capture(80, 25);
-    PrintText(std::string(static_cast<std::size_t>(c.printed), 'a'), false);
-    TabTo(c.column);
-    EXPECT_EQ(capture.Marked(), std::string(static_cast<std::size_t>(c.printed), 'a') + c.marked) << c.column;
-    EXPECT_EQ(std::pair(capture.Row(), capture.Column()), std::pair(c.row_after, c.column_after)) << c.column;
-  }
 }
 
 TEST(ConsoleTest, ColoursMovesAndTextHelpers) {
@@ -130,21 +135,6 @@ TEST(ConsoleTest, CursorIsAskedOnAConsoleAndTrackedInRedirectedOutput) {
   PrintText("abc", true);
   PrintText("de", false);
   EXPECT_EQ(std::pair(CursorRow(), CursorColumn()), std::pair(2, 3));
-}
-
-// What the overwrite question does: remember the start, ask, then wipe the question.
-TEST(ConsoleTest, PromptCanWipeItself) {
-  ScopedConsoleCapture capture(40, 10);
-  PrintText(":: Opening A.MAP...", true);
-  const std::int32_t row = CursorRow();
-  const std::int32_t column = CursorColumn();
-  const std::string prompt = "\"A.MAP\" already exists, replace? [Yes/No]";  // wraps once
-  PrintText(prompt, false);
-  MoveCursor(row, column);
-  PrintText(Spaces(static_cast<std::int32_t>(prompt.size()) + 1), false);
-  MoveCursor(row, column);
-  EXPECT_EQ(capture.ScreenRow(2) + capture.ScreenRow(3), std::string(80, ' '));
-  EXPECT_EQ(std::pair(capture.Row(), capture.Column()), std::pair(2, 1));
 }
 
 // Characters as typed, special keys as two bytes, nothing typed as "" at once; an escape is a key
@@ -195,79 +185,17 @@ TEST(WaitKeyTest, WaitsForAKeyNewerThanThoseSeenAndLeavesIt) {
   EXPECT_EQ(ReadKey(), "");
 }
 
-TEST(ReadKeyTest, ANewTerminalStartsWithFreshKeyState) {
-  {
-    ScopedConsoleCapture capture(80, 25);
-    capture.TypeKeys("left over");
-    EXPECT_EQ(ReadKey(), "l");
-    capture.PipeInput("");
-    EXPECT_EQ(ReadKey(), "e");  // keys already taken from the console come first
-  }
-  ScopedConsoleCapture capture(80, 25);
-  EXPECT_EQ(ReadKey(), "");
-  EXPECT_FALSE(KeyInputEnded());
+// Too long for a line of the table: a sequence whose parameters overflow is one unknown key.
+TEST(KeyParserTest, OverlongSequenceIsOneUnknownKey) {
+  EXPECT_EQ(Keys("\x1b[" + std::string(300, '1') + "~y"), (std::vector<std::string>{"<0>", "y", "/"}));
+  EXPECT_EQ(SpecialKey(key_code::kUp), std::string("\xff\x48"));
 }
 
-using Keys = std::vector<std::string>;
-
-// The parser fed one byte at a time; an interrupt shows as "^C". The keys, "|", then what a flush
-// gives once nothing follows.
-Keys Parsed(std::string_view bytes) {
-  KeyParser parser;
-  std::vector<KeyEvent> events;
-  for (char byte : bytes) parser.Feed(static_cast<unsigned char>(byte), events);
-  const bool pending = parser.Pending();
-  events.push_back({KeyEvent::Kind::Key, "|"});
-  const std::size_t held = events.size();
-  parser.Flush(events);
-  EXPECT_EQ(pending, events.size() > held) << bytes;
-  EXPECT_FALSE(parser.Pending());
-  Keys texts;
-  for (const KeyEvent& event : events) texts.push_back(event.kind == KeyEvent::Kind::Interrupt ? "^C" : event.text);
-  return texts;
-}
-
-std::string K(unsigned char code) { return SpecialKey(code); }
-
-TEST(KeyParserTest, BytesBecomeKeys) {
-  using namespace key_code;
-  const std::string unknown = K(kUnknown);
-  const std::pair<std::string, Keys> cases[] = {
-      {"yN a\r\x7f\t\xc3\xa9\xff", {"y", "N", " ", "a", "\r", "\x7f", "\t", "\xc3", "\xa9", "\xff", "|"}},
-      // Arrows in both cursor modes and with Ctrl; function keys of common terminals, the Linux console's among them.
-      {"\x1b[A\x1b[B\x1b[C\x1b[D\x1bOA\x1bOD\x1b[1;5A", {K(kUp), K(kDown), K(kRight), K(kLeft), K(kUp), K(kLeft), K(kUp), "|"}},
-      {"\x1bOQ\x1bOR\x1b[[1", {K(60), K(61), "1", "|"}},
-      {"\x1bOP\x1bOS\x1b[11~\x1b[15~\x1b[17~\x1b[21~\x1b[23~\x1b[24~\x1b[[A\x1b[[E\x1b[1;2P",
-       {K(59), K(62), K(59), K(63), K(64), K(68), K(kF11), K(kF12), K(59), K(63), K(59), "|"}},
-      {"\x1b[2~\x1b[3~\x1b[5~\x1b[6~\x1b[Z", {K(kInsert), K(kDelete), K(kPageUp), K(kPageDown), K(kBackTab), "|"}},
-      {"\x1b[H\x1b[F\x1b[1~\x1b[4~\x1bOH\x1b[7~", {K(kHome), K(kEnd), K(kHome), K(kEnd), K(kHome), K(kHome), "|"}},
-      {"\x1b[99~\x1b[x\x1b[1234~\x1bOz\x1b[[z", {unknown, unknown, unknown, unknown, unknown, "|"}},
-      {"\x1b[" + std::string(300, '1') + "~y", {unknown, "y", "|"}},
-      // A lone escape is a key once nothing follows; one before no sequence is a key of its own (Alt+y).
-      {"\x1b", {"|", "\x1b"}},
-      {"\x1by\x1b\x1b[A", {"\x1b", "y", "\x1b", K(kUp), "|"}},
-      {"\x1b[1;", {"|", "\x1b", "[", "1", ";"}},
-      {"\x1bO", {"|", "\x1b", "O"}},
-      // Ctrl-C is an interrupt, not a key; a sequence it breaks is dropped.
-      {"a\x03" "b\x1b\x03\x1b[1\x03y", {"a", "^C", "b", "\x1b", "^C", "^C", "y", "|"}},
-  };
-  for (const auto& [bytes, keys] : cases) EXPECT_EQ(Parsed(bytes), keys) << bytes;
-  EXPECT_EQ(K(kUp), std::string("\xff\x48"));
-}
-
-// At most 511 keys in the order typed, the oldest dropped, also once the ring has wrapped round.
-TEST(KeyBufferTest, KeepsTheNewest511KeysInOrder) {
-  auto key = [](int n) { return n % 2 == 0 ? std::string(1, static_cast<char>('A' + n % 26)) : K(static_cast<unsigned char>(n)); };
+// The ring holds keys of one or two bytes; order and the newest 511 are in ReadKeyTest.
+TEST(KeyBufferTest, TakesNoEmptyOrLongerKey) {
   KeyBuffer buffer;
   buffer.Push("");
   buffer.Push("abc");
-  EXPECT_TRUE(buffer.Empty()) << "no key is empty or longer than two bytes";
-  EXPECT_EQ(buffer.Pop(), "");
-  for (int n = 0; n < 512; ++n) buffer.Push(key(n));
-  EXPECT_EQ(buffer.Size(), 511u);
-  EXPECT_EQ(buffer.Pop(), key(1));
-  for (int n = 512; n < 2000; ++n) buffer.Push(key(n));
-  for (int n = 2000 - 511; n < 2000; ++n) ASSERT_EQ(buffer.Pop(), key(n)) << n;
   EXPECT_TRUE(buffer.Empty());
   EXPECT_EQ(buffer.Pop(), "");
 }

@@ -9,8 +9,6 @@ ScopedConsoleCapture::ScopedConsoleCapture() { UseTerminal(this); }
 ScopedConsoleCapture::ScopedConsoleCapture(int columns, int rows)
     : columns_(columns),
       rows_(rows),
-      screen_(static_cast<std::size_t>(std::max(rows, 0)),
-              std::string(static_cast<std::size_t>(std::max(columns, 0)), ' ')),
       input_is_console_(true),
       input_ended_(false) {
   UseTerminal(this);
@@ -25,16 +23,9 @@ void ScopedConsoleCapture::Write(std::string_view bytes) {
   for (char byte : bytes) Place(byte);
 }
 
+// In the last row a terminal scrolls and the cursor stays.
 void ScopedConsoleCapture::NextRow() {
-  if (row_ < rows_) {
-    ++row_;
-    return;
-  }
-  // Scroll: the top row goes, an empty one comes in at the bottom.
-  if (!screen_.empty()) {
-    screen_.erase(screen_.begin());
-    screen_.emplace_back(static_cast<std::size_t>(columns_), ' ');
-  }
+  if (row_ < rows_) ++row_;
 }
 
 void ScopedConsoleCapture::Place(char byte) {
@@ -52,9 +43,6 @@ void ScopedConsoleCapture::Place(char byte) {
     column_ = 1;
     NextRow();
     wrap_pending_ = false;
-  }
-  if (row_ >= 1 && row_ <= rows_ && column_ >= 1 && column_ <= columns_) {
-    screen_[static_cast<std::size_t>(row_ - 1)][static_cast<std::size_t>(column_ - 1)] = byte;
   }
   if (column_ < columns_) {
     ++column_;
@@ -76,11 +64,6 @@ void ScopedConsoleCapture::SetCursor(int row, int column) {
   row_ = row;
   column_ = column;
   wrap_pending_ = false;
-}
-
-std::string ScopedConsoleCapture::ScreenRow(int row) const {
-  if (row < 1 || row > static_cast<int>(screen_.size())) return {};
-  return screen_[static_cast<std::size_t>(row - 1)];
 }
 
 bool ScopedConsoleCapture::QueryCursor(int& row, int& column, std::string& typed) {
@@ -105,13 +88,6 @@ void ScopedConsoleCapture::TypeKeys(std::string_view bytes) {
 void ScopedConsoleCapture::TypeKeysAfterPause(std::string_view bytes) {
   TypeKeys({});
   if (!bytes.empty()) input_.push_back({std::string(bytes), true});
-}
-
-void ScopedConsoleCapture::PipeInput(std::string_view bytes) {
-  input_.clear();
-  input_is_console_ = false;
-  input_ended_ = true;
-  if (!bytes.empty()) input_.push_back({std::string(bytes), false});
 }
 
 std::size_t ScopedConsoleCapture::ReadInput(std::span<char> into, int timeout_ms, bool& ended) {

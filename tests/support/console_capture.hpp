@@ -35,8 +35,6 @@ class ScopedConsoleCapture final : public Terminal {
   void TypeKeys(std::string_view bytes);
   // Typed a moment after what came before: a look that does not wait does not see them yet.
   void TypeKeysAfterPause(std::string_view bytes);
-  // Input that is not a console (a pipe or a file): these bytes, then its end.
-  void PipeInput(std::string_view bytes);
   // True while the layer reads keys (raw mode on a real terminal).
   bool ReadingKeys() const { return key_input_depth_ > 0; }
   // Waits without a time limit that found nothing typed: a real console would still be waiting.
@@ -46,9 +44,6 @@ class ScopedConsoleCapture final : public Terminal {
   int Row() const { return row_; }
   int Column() const { return column_; }
   void SetCursor(int row, int column);
-  // The cells of a screen row (1-based), as many as the console is wide; spaces where nothing
-  // was written.
-  std::string ScreenRow(int row) const;
 
   bool IsConsole() override { return columns_ > 0; }
   int Columns() override { return columns_; }
@@ -72,15 +67,14 @@ class ScopedConsoleCapture final : public Terminal {
   int rows_ = 0;
   std::string text_;
   std::string marked_;
-  // The screen: cursor and cells. Like a real terminal, a byte in the last column leaves the
-  // cursor there until the next byte; the console layer is expected to break the line itself.
+  // The cursor. Like a real terminal's, it stays in the last column after a byte written there
+  // until the next byte; the console layer is expected to break the line itself.
   int row_ = 1;
   int column_ = 1;
   bool wrap_pending_ = false;
-  std::vector<std::string> screen_;
 
   bool input_is_console_ = false;
-  bool input_ended_ = true;  // piped input only: the end follows the bytes
+  bool input_ended_ = true;  // without a keyboard: an empty file
   struct Burst {
     std::string bytes;
     bool after_pause = false;

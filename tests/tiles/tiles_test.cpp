@@ -51,7 +51,7 @@ TEST(SwapScriptTest, EachLineFormAndScriptOfTheTable) {
 }
 
 // A second script adds to the table; one that cannot be read leaves it as it was. A script file is
-// found whatever the case of its letters and shown as given, and read in pieces.
+// found whatever the case of its letters and shown as given.
 TEST(SwapScriptTest, ScriptsAddToTheTableAndUnreadableOnesLeaveIt) {
   TempDir dir;
   ScopedConsoleCapture console;
@@ -66,25 +66,6 @@ TEST(SwapScriptTest, ScriptsAddToTheTableAndUnreadableOnesLeaveIt) {
   EXPECT_TRUE(Matches(table, "3-3:9 1-1:2"));
   EXPECT_EQ(table.top(), 3);
   EXPECT_EQ(console.Text().substr(0, console.Text().find('\r')), ":: Loading " + (dir / "first.txt") + " as a script");
-}
-
-TEST(SwapScriptTest, LinesOfAnyLengthAndNumber) {
-  std::string text = "42," + std::string(300000, ' ') + std::string(300000, '\t') + "7\n";
-  text += "; " + std::string(2000000, 'x') + ", 1-9, 9\n";
-  text += std::string(100000, '0') + "5, 3" + std::string(100000, ' ') + "\n";
-  text += "8, 1" + std::string(100000, '0') + "\n";  // out of range: the invalid value's low bits
-  for (int round = 0; round < 10; ++round) {
-    for (int t = 1000; t < 3000; ++t) text += std::to_string(t) + ", " + std::to_string(t + round) + "\n";
-  }
-  TempDir dir;
-  testing::WriteBytes(dir / "long.txt", testing::Bytes(text.begin(), text.end()));
-  ScopedConsoleCapture quiet;
-  TileSwapTable table;
-  ASSERT_EQ(LoadSwapScript(dir / "long.txt", table), ScriptLoaded);
-  EXPECT_EQ(table.top(), 2999);
-  std::string spans = "42-42:7 5-5:3 8-8:0";
-  for (std::int32_t t = 1000; t < 3000; ++t) spans += " " + std::to_string(t) + "-" + std::to_string(t) + ":" + std::to_string(t + 9);
-  EXPECT_TRUE(Matches(table, spans));
 }
 
 struct TileField {
