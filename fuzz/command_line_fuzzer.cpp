@@ -23,17 +23,15 @@ void CheckStoredPath(const std::string& path, std::string_view extension) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace tessaro;
   fuzz::SilenceConsole();
-  std::vector<std::string> words{"tessaro"};
-  std::string word;
+  std::vector<std::string> words{"tessaro", ""};
   for (std::size_t i = 0; i < size; ++i) {
     if (data[i] == 0) {
-      words.push_back(word);
-      word.clear();
+      words.emplace_back();
     } else {
-      word += static_cast<char>(data[i]);
+      words.back() += static_cast<char>(data[i]);
     }
   }
-  if (!word.empty()) words.push_back(word);
+  if (words.back().empty()) words.pop_back();
 
   RunState state;
   ArgTable table;

@@ -4,17 +4,13 @@
 #include "map/conversion.hpp"
 #include "map/map_format.hpp"
 #include "map/map_report.hpp"
+#include "tests/map/map_builder.hpp"
 #include "tiles/renumber_tiles.hpp"
 
 namespace tessaro::fuzz {
 namespace {
 
-bool SameMap(const MapFile& a, const MapFile& b) {
-  return a.mapversion == b.mapversion && a.posx == b.posx && a.posy == b.posy && a.posz == b.posz &&
-         a.ang == b.ang && a.cursectnum == b.cursectnum && a.numsectors == b.numsectors &&
-         a.numwalls == b.numwalls && a.numsprites == b.numsprites && a.sectordata == b.sectordata &&
-         a.walldata == b.walldata && a.spritedata == b.spritedata;
-}
+using testing::SameMap;
 
 const TileSwapTable& SwapTable() {
   static const TileSwapTable table = [] {
@@ -75,7 +71,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   using namespace tessaro;
   MapFile map;
   if (ReadMap(std::span(data, size), map) != Ok) {
-    TESSARO_FUZZ_CHECK(fuzz::SameMap(map, MapFile{}));
+    TESSARO_FUZZ_CHECK(testing::SameMap(map, MapFile{}));
     return 0;
   }
   fuzz::CheckConsistent(map, map);

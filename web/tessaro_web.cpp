@@ -104,7 +104,11 @@ EMSCRIPTEN_KEEPALIVE const char* tessaro_convert(const char* name, const std::ui
   std::string losses;
   if (target < version) {
     std::vector<std::string> lost;
-    for (const FieldLoss& loss : LossesDownTo(map, target)) lost.push_back(LossLine(loss));
+    // Over several steps, each line says which step loses it.
+    for (const FieldLoss& loss : LossesDownTo(map, target)) {
+      const std::string step = "v" + std::to_string(loss.from) + " to v" + std::to_string(loss.from - 1) + ": ";
+      lost.push_back((version - target > 1 ? step : "") + LossLine(loss));
+    }
     losses = ",\"loses\":{\"heading\":" + Quoted("Converting to v" + std::to_string(target) + " loses:") +
              ",\"lines\":" + List(lost) + "}";
   }

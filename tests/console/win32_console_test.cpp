@@ -80,7 +80,7 @@ class WindowsConsoleTest : public ::testing::Test {
     GetConsoleScreenBufferInfo(out_, &now);
     return now;
   }
-  // A row of the window (1-based), its cells or its characters without the blanks at the end.
+  // A row of the window (1-based): its cells, or its characters without the blanks at the end.
   std::vector<CHAR_INFO> Cells(int row) const {
     std::vector<CHAR_INFO> cells(static_cast<std::size_t>(Width()));
     const auto y = static_cast<SHORT>(Now().srWindow.Top + row - 1);
@@ -95,17 +95,11 @@ class WindowsConsoleTest : public ::testing::Test {
   }
   WORD Attribute(int row, int column) const { return Cells(row)[static_cast<std::size_t>(column - 1)].Attributes; }
   std::pair<int, int> Cursor() const {
-    const CONSOLE_SCREEN_BUFFER_INFO now = Now();
-    return {now.dwCursorPosition.Y - now.srWindow.Top + 1, now.dwCursorPosition.X + 1};
+    return {Now().dwCursorPosition.Y - Now().srWindow.Top + 1, Now().dwCursorPosition.X + 1};
   }
   void Type(const std::vector<INPUT_RECORD>& records) {
     DWORD written = 0;
     WriteConsoleInputA(in_, records.data(), static_cast<DWORD>(records.size()), &written);
-  }
-  DWORD InputMode() const {
-    DWORD mode = 0;
-    GetConsoleMode(in_, &mode);
-    return mode;
   }
 
   HANDLE out_ = INVALID_HANDLE_VALUE;
@@ -225,7 +219,9 @@ TEST_F(WindowsConsoleTest, KeysAndWaits) {
   EXPECT_GE(waited, std::chrono::milliseconds(100));
   EXPECT_NE(mode_while_reading & ENABLE_PROCESSED_INPUT, 0u) << "Ctrl-C stays the console's";
   EXPECT_EQ(mode_while_reading & ENABLE_VIRTUAL_TERMINAL_INPUT, 0u);
-  EXPECT_EQ(InputMode(), input_mode_);
+  DWORD mode = 0;
+  GetConsoleMode(in_, &mode);
+  EXPECT_EQ(mode, input_mode_);
   EXPECT_FALSE(KeyInputEnded());
 }
 

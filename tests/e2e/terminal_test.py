@@ -71,32 +71,16 @@ def keys_then_yes(tmux):
     assert "already exists" not in screen and ":: Upgrading from v6 to v7\n:: Saving a_v7.map...\n" in screen, screen
 
 
-def answer_no(tmux):
-    tmux.wait_for(QUESTION)
-    tmux.keys("n")
-    tmux.wait_for("status=0")
-
-
-def ctrl_c(tmux):
-    tmux.wait_for(QUESTION)
-    tmux.keys("C-c")
-    tmux.wait_for("status=130")
-
-
-def signal_then(number, status):
+def at_question(key=None, number=None, status=0):
+    """At the question: a key, or a signal and then (if the program is still there) "n"."""
     def act(tmux):
         tmux.wait_for(QUESTION)
-        os.kill(int(open("pid.txt").read()), number)
+        if number:
+            os.kill(int(open("pid.txt").read()), number)
+            time.sleep(0.2)
+        tmux.keys(key or "n")
         tmux.wait_for("status=%d" % status)
     return act
-
-
-def hangup_ignored(tmux):
-    """Started as under nohup, the program keeps to that: a hangup at the question ends nothing."""
-    tmux.wait_for(QUESTION)
-    os.kill(int(open("pid.txt").read()), signal.SIGHUP)
-    time.sleep(0.2)
-    answer_no(tmux)
 
 
 CONVERT = "-In a -Version 7"
@@ -106,11 +90,12 @@ SCENARIOS = (
     ("help in a plain locale", "LC_ALL=C; export LC_ALL; ", "", lambda t: help_screen(t, "help_screen_plain.txt"), False),
     ("help on a dumb terminal", "TERM=dumb; export TERM; ", "", lambda t: help_screen(t, "help_screen_dumb.txt"), False),
     ("keys, then yes", "", CONVERT, keys_then_yes, True),
-    ("piped output", "", CONVERT + " | cat", answer_no, False),
-    ("Ctrl-C", "", CONVERT, ctrl_c, False),
-    ("SIGTERM", "", CONVERT, signal_then(signal.SIGTERM, 143), False),
-    ("hangup", "", CONVERT, signal_then(signal.SIGHUP, 129), False),
-    ("hangup ignored", "trap '' HUP; ", CONVERT, hangup_ignored, False),
+    ("piped output", "", CONVERT + " | cat", at_question(), False),
+    ("Ctrl-C", "", CONVERT, at_question("C-c", status=130), False),
+    ("SIGTERM", "", CONVERT, at_question(number=signal.SIGTERM, status=143), False),
+    ("hangup", "", CONVERT, at_question(number=signal.SIGHUP, status=129), False),
+    # Started as under nohup, the program keeps to that: a hangup at the question ends nothing.
+    ("hangup ignored", "trap '' HUP; ", CONVERT, at_question(number=signal.SIGHUP), False),
 )
 
 

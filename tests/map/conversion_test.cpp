@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <random>
 #include <sstream>
@@ -29,39 +30,28 @@ Field FieldNamed(std::string_view name) {
   return Field::spare;
 }
 
-// Sets (or, with `check`, compares) each "kind[index|*].field=value" or "kind@byte=value" of a cell.
+// Sets, or with `check` compares, each "kind[index|*].field=value" or "kind@byte=value" of a cell.
 void Apply(MapFile& map, const std::string& cell, bool check, const std::string& where) {
   std::istringstream words(cell);
   for (std::string word; words >> word;) {
-    const std::size_t kind_end = word.find_first_of("0123456789*.@");
-    const std::size_t equals = word.find('=');
-    const std::string kind_name = word.substr(0, kind_end);
-    const RecordKind kind = kind_name == "sector" ? RecordKind::Sector
-                            : kind_name == "wall" ? RecordKind::Wall
-                                                  : RecordKind::Sprite;
+    const std::size_t at = word.find_first_of("0123456789*.@"), dot = word.find('.'), equals = word.find('=');
+    const RecordKind kind = word.starts_with("sector") ? RecordKind::Sector
+                            : word.starts_with("wall") ? RecordKind::Wall
+                                                       : RecordKind::Sprite;
     const auto value = static_cast<std::int32_t>(std::strtol(word.c_str() + equals + 1, nullptr, 0));
-    if (word[kind_end] == '@') {
-      RecordArray& bytes = RecordBytes(map, kind);
-      const auto at = std::stoul(word.substr(kind_end + 1));
-      ASSERT_LT(at, bytes.size()) << where << ": " << word;
-      if (check) {
-        EXPECT_EQ(bytes[at], value) << where << ": " << word;
-      } else {
-        bytes[at] = static_cast<std::uint8_t>(value);
-      }
+    if (word[at] == '@') {
+      std::uint8_t& byte = RecordBytes(map, kind).at(std::stoul(word.substr(at + 1)));
+      EXPECT_TRUE(!check || byte == value) << where << ": " << word << ", not " << int{byte};
+      if (!check) byte = static_cast<std::uint8_t>(value);
       continue;
     }
-    const std::size_t dot = word.find('.');
     const Field field = FieldNamed(word.substr(dot + 1, equals - dot - 1));
-    const std::string index = word.substr(kind_end, dot - kind_end);
+    const std::string index = word.substr(at, dot - at);
     const std::int32_t first = index == "*" || index.empty() ? 0 : std::stoi(index);
-    const std::int32_t last = index == "*" ? RecordCount(map, kind) - 1 : first;
-    for (std::int32_t i = first; i <= last; ++i) {
-      if (check) {
-        EXPECT_EQ(GetField(map, kind, i, field), value) << where << ": " << word << " of record " << i;
-      } else {
-        SetField(map, kind, i, field, value);
-      }
+    for (std::int32_t i = first; i <= (index == "*" ? RecordCount(map, kind) - 1 : first); ++i) {
+      const std::int32_t was = GetField(map, kind, i, field);
+      EXPECT_TRUE(!check || was == value) << where << ": " << word << " of record " << i << ", not " << was;
+      if (!check) SetField(map, kind, i, field, value);
     }
   }
 }
@@ -147,16 +137,13 @@ TEST(ConvertMapTest, StorageLeftBehindNeverShowsThrough) {
       ASSERT_EQ(up ? UpgradeMap(large) : DowngradeMap(large), Ok);
       FreeMap(large);
       MapFile map = testing::RandomMap(5, rng, 40, true);
-      // The count says 40; the array holds 25 records and half of another.
       const std::uint32_t size = LayoutOf(5, kind).size;
-      RecordBytes(map, kind).resize(25 * size + size / 2);
+      RecordBytes(map, kind).resize(25 * size + size / 2);  // 25 and a half records for a count of 40
       ASSERT_EQ(up ? UpgradeMap(map) : DowngradeMap(map), Ok);
       const RecordArray& array = RecordBytes(map, kind);
-      const std::uint32_t new_size = LayoutOf(map.mapversion, kind).size;
-      ASSERT_EQ(array.size(), 40u * new_size);
-      for (std::size_t byte = 25u * new_size; byte < array.size(); ++byte) {
-        ASSERT_EQ(array[byte], 0) << "byte " << byte << (up ? " up" : " down");
-      }
+      ASSERT_EQ(array.size(), 40u * LayoutOf(map.mapversion, kind).size);
+      EXPECT_TRUE(std::all_of(array.begin() + 25 * LayoutOf(map.mapversion, kind).size, array.end(),
+                              [](std::uint8_t b) { return b == 0; })) << (up ? "up" : "down");
     }
   }
 }

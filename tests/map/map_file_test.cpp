@@ -1,5 +1,6 @@
 // The map format over bytes: the samples, damaged and odd files, what a written file holds and
-// what cannot be written; then the file shell around it, and what the browser page shows of a map.
+// what cannot be written; the file shell around it; where the record layouts put each field; and
+// what the browser page shows of a map.
 #include "map/map_file.hpp"
 
 #include <gtest/gtest.h>
@@ -21,6 +22,7 @@ using testing::Bytes;
 using testing::EmptyMap;
 using testing::ReadBytes;
 using testing::TempDir;
+using enum Field;
 
 TEST(MapFormatTest, ReadAndWriteGiveEverySampleBackWithoutTrailingBytes) {
   for (int version = 3; version <= 7; ++version) {
@@ -92,7 +94,7 @@ TEST(MapFormatTest, OddFilesReadCleanly) {
 // counts, or of a version the format does not know, makes no file at all.
 TEST(MapFormatTest, WriteGivesEachVersionsLayoutAndRefusesWhatCannotBeReadBack) {
   MapFile five = EmptyMap(5, 1, 1, 0);
-  SetField(five, RecordKind::Wall, 0, Field::x, 0x0102);
+  SetField(five, RecordKind::Wall, 0, x, 0x0102);
   Bytes expected = {5, 0, 0, 0};
   expected.resize(20, 0);
   expected.insert(expected.end(), {1, 0});
@@ -145,6 +147,62 @@ TEST(MapFileTest, OpenAndSaveAroundTheFormat) {
   EXPECT_EQ(ConversionLine(3, 7) + ConversionLine(7, 6), ":: Upgrading from v3 to v7:: Downgrading from v7 to v6");
 }
 
+// Where the tile numbers lie, by version 3 to 7: the tile pass depends on exactly these.
+TEST(RecordLayoutTest, TileFieldsLieWhereTheFormatPutsThem) {
+  const std::tuple<RecordKind, Field, std::array<int, 5>> rows[] = {
+      {RecordKind::Sector, ceilingpicnum, {11, 12, 4, 4, 16}}, {RecordKind::Sector, floorpicnum, {22, 24, 6, 6, 24}},
+      {RecordKind::Wall, picnum, {15, 16, 10, 14, 16}},        {RecordKind::Wall, overpicnum, {17, 18, 12, 16, 18}},
+      {RecordKind::Sprite, picnum, {16, 16, 16, 21, 14}},
+  };
+  for (const auto& [kind, field, offsets] : rows) {
+    for (int version = 3; version <= 7; ++version) {
+      const FieldSpec* spec = LayoutOf(version, kind).Find(field);
+      ASSERT_NE(spec, nullptr) << FieldName(field) << " v" << version;
+      EXPECT_TRUE(spec->offset == offsets[static_cast<std::size_t>(version - 3)] && spec->size == 2 &&
+                  spec->sign == Sign::Signed)
+          << FieldName(field) << " v" << version;
+    }
+  }
+}
+
+// Records follow each other at the record size; 8-bit status fields are bit fields, read unsigned.
+TEST(RecordLayoutTest, FieldsAreReadWhereTheirRecordPutsThemWithTheirSign) {
+  MapFile five = EmptyMap(5, 2, 1, 0);
+  SetField(five, RecordKind::Sector, 1, lotag, -2);
+  EXPECT_EQ(five.sectordata[37 + 31], 0xFE);
+  EXPECT_EQ(five.sectordata[37 + 32], 0xFF);
+  EXPECT_EQ(GetField(five, RecordKind::Sector, 0, lotag), 0);
+  EXPECT_EQ(GetField(five, RecordKind::Sector, 1, lotag), -2);
+  MapFile four = EmptyMap(4, 1, 1, 1);
+  four.walldata[10] = 0x80;  // cstat
+  four.walldata[11] = 0x80;  // shade
+  std::fill_n(four.spritedata.begin() + 36, 4, 0xFF);  // a 32-bit extra
+  EXPECT_EQ(GetField(four, RecordKind::Wall, 0, cstat), 128);
+  EXPECT_EQ(GetField(four, RecordKind::Wall, 0, shade), -128);
+  EXPECT_EQ(GetField(four, RecordKind::Sprite, 0, extra), -1);
+}
+
+TEST(RecordLayoutTest, AccessOutsideTheArraysDoesNothing) {
+  MapFile map = EmptyMap(7, 1, 1, 0);
+  SetField(map, RecordKind::Sector, 1, lotag, 5);
+  SetField(map, RecordKind::Sprite, 0, picnum, 5);
+  SetField(map, RecordKind::Wall, -1, picnum, 5);
+  SetField(map, RecordKind::Wall, 0, spare, 5);
+  EXPECT_TRUE(testing::SameMap(map, EmptyMap(7, 1, 1, 0)));
+  EXPECT_EQ(GetField(map, RecordKind::Wall, 3, picnum), 0);
+  map.walldata[16] = 9;
+  EXPECT_EQ(GetField(map, RecordKind::Wall, 0, picnum), 9);
+  map.numwalls = 5;  // a count larger than the array is never trusted
+  EXPECT_EQ(RecordsHeld(map, RecordKind::Wall), 1);
+  map.walldata.pop_back();
+  EXPECT_EQ(RecordsHeld(map, RecordKind::Wall), 0);
+  EXPECT_EQ(GetField(map, RecordKind::Wall, 0, picnum), 0);
+  map.numwalls = -3;
+  EXPECT_EQ(RecordCount(map, RecordKind::Wall), 0);
+  EXPECT_EQ(LayoutOf(2, RecordKind::Wall).size, 0u) << "an unknown version has no fields";
+  EXPECT_EQ(LayoutOf(8, RecordKind::Wall).Find(x), nullptr);
+}
+
 // Growing past the size that moves an array from the heap into a block of its own, and back.
 TEST(MapFormatTest, ArraysKeepTheirBytesAcrossTheChangeOfStorage) {
   const std::size_t large = RecordAllocator<std::uint8_t>::kLargeArray;
@@ -164,8 +222,8 @@ TEST(MapReportTest, WallLinesFollowEachLoop) {
   MapFile map = EmptyMap(7, 1, 3, 0);
   const std::int32_t walls[3][4] = {{10, -20, 1, 2}, {30, 40, 2, -1}, {-5, 6, 7, 0}};  // x, y, point2, nextwall
   for (std::int32_t w = 0; w < 3; ++w) {
-    for (const auto& [field, value] : {std::pair{Field::x, walls[w][0]}, {Field::y, walls[w][1]},
-                                       {Field::point2, walls[w][2]}, {Field::nextwall, walls[w][3]}}) {
+    for (const auto& [field, value] : {std::pair{x, walls[w][0]}, {y, walls[w][1]},
+                                       {point2, walls[w][2]}, {nextwall, walls[w][3]}}) {
       SetField(map, RecordKind::Wall, w, field, value);
     }
   }
@@ -179,8 +237,8 @@ TEST(MapReportTest, WallLinesFollowEachLoop) {
 // itself stays as it was.
 TEST(MapReportTest, LossesCountTheRecordsThatChange) {
   MapFile map = EmptyMap(6, 2, 3, 1);
-  SetField(map, RecordKind::Wall, 1, Field::pal, 7);
-  SetField(map, RecordKind::Sprite, 0, Field::clipdist, 32);  // what the way up gives back
+  SetField(map, RecordKind::Wall, 1, pal, 7);
+  SetField(map, RecordKind::Sprite, 0, clipdist, 32);  // what the way up gives back
   const MapFile before = map;
   std::vector<std::string> lines;
   for (const FieldLoss& loss : LossesDownTo(map, 4)) lines.push_back(LossLine(loss));
@@ -193,7 +251,7 @@ TEST(MapReportTest, LossesCountTheRecordsThatChange) {
                        "sector extra values: 2 of 2 sectors", "wall flags: 0 of 3 walls", "wall extra values: 3 of 3 walls",
                        "sprite extra values: 1 of 1 sprites"}));
   EXPECT_TRUE(LossesDownTo(map, 6).empty());
-  FieldLoss many{7, RecordKind::Wall, Field::pal, 1234, 32767};
+  FieldLoss many{7, RecordKind::Wall, pal, 1234, 32767};
   EXPECT_EQ(LossLine(many), "wall palettes: 1,234 of 32,767 walls");
 }
 

@@ -55,25 +55,6 @@ TEST(FileSystemTest, ListingAndFindingInAnyCase) {
   EXPECT_EQ(Found(dir / ".hidden.map"), "") << "a hidden file";
 }
 
-TEST(FileSystemTest, InputFileTellsItsLengthAndStopsAtTheEnd) {
-  TempDir dir;
-  WriteBytes(dir / "five.bin", {1, 2, 3, 4, 5});
-  InputFile file;
-  ASSERT_EQ(file.Open(dir / "five.bin"), FileStatus::Ok);
-  EXPECT_EQ(file.Length(), 5u);
-  Bytes buffer(3, 0);
-  std::vector<std::size_t> counts;
-  for (int read = 0; read < 3; ++read) {
-    std::size_t got = 0;
-    ASSERT_EQ(file.Read(buffer, got), FileStatus::Ok);
-    counts.push_back(got);
-  }
-  EXPECT_EQ(counts, (std::vector<std::size_t>{3, 2, 0}));
-  EXPECT_EQ(buffer, (Bytes{4, 5, 3}));
-  InputFile missing;
-  EXPECT_EQ(missing.Open(dir / "missing.bin"), FileStatus::IoError);
-}
-
 // The pieces back to back, over an existing longer file of another spelling, which keeps its
 // permissions, nothing else left; never into a missing directory or over a directory.
 TEST(FileSystemTest, Replace) {

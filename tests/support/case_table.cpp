@@ -2,18 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <fstream>
 
 namespace tessaro::testing {
 
 namespace {
-
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
 
 std::string Cell(std::string_view text) {
   const std::size_t first = text.find_first_not_of(' ');
@@ -21,14 +15,13 @@ std::string Cell(std::string_view text) {
   if (text == "''") return "";
   std::string cell;
   for (std::size_t i = 0; i < text.size(); ++i) {
-    const char next = i + 1 < text.size() ? text[i + 1] : '\0';
-    if (text[i] != '\\' || std::string_view("trnx").find(next) == std::string_view::npos) {
-      cell += text[i];
-    } else if (next == 'x' && i + 3 < text.size() && HexDigit(text[i + 2]) >= 0 && HexDigit(text[i + 3]) >= 0) {
-      cell += static_cast<char>(HexDigit(text[i + 2]) * 16 + HexDigit(text[i + 3]));
+    const std::string_view rest = text.substr(i);
+    auto hex = [&](std::size_t at) { return std::isxdigit(static_cast<unsigned char>(rest[at])) != 0; };
+    if (rest.size() >= 4 && rest.starts_with("\\x") && hex(2) && hex(3)) {
+      cell += static_cast<char>(std::stoi(std::string(rest.substr(2, 2)), nullptr, 16));
       i += 3;
-    } else if (next != 'x') {
-      cell += next == 't' ? '\t' : next == 'r' ? '\r' : '\n';
+    } else if (rest.size() >= 2 && rest[0] == '\\' && std::string_view("trn").find(rest[1]) != std::string_view::npos) {
+      cell += rest[1] == 't' ? '\t' : rest[1] == 'r' ? '\r' : '\n';
       ++i;
     } else {
       cell += text[i];

@@ -56,14 +56,10 @@ void ScopedConsoleCapture::SetAttribute(int attribute) {
 }
 
 void ScopedConsoleCapture::MoveCursor(int row, int column) {
-  SetCursor(row > 0 ? row : row_, column > 0 ? column : column_);
-  marked_ += "<@" + std::to_string(row_) + "," + std::to_string(column_) + ">";
-}
-
-void ScopedConsoleCapture::SetCursor(int row, int column) {
-  row_ = row;
-  column_ = column;
+  row_ = row > 0 ? row : row_;
+  column_ = column > 0 ? column : column_;
   wrap_pending_ = false;
+  marked_ += "<@" + std::to_string(row_) + "," + std::to_string(column_) + ">";
 }
 
 bool ScopedConsoleCapture::QueryCursor(int& row, int& column, std::string& typed) {

@@ -1,5 +1,5 @@
 // Routes the console layer into memory for the lifetime of the object: a pretend console that
-// records what is written, follows the cursor over a grid of cells, and plays back typed keys.
+// records what is written, follows the cursor, and plays back typed keys.
 #pragma once
 
 #include <cstddef>
@@ -43,7 +43,6 @@ class ScopedConsoleCapture final : public Terminal {
   // The console's cursor, 1-based; a console only.
   int Row() const { return row_; }
   int Column() const { return column_; }
-  void SetCursor(int row, int column);
 
   bool IsConsole() override { return columns_ > 0; }
   int Columns() override { return columns_; }
