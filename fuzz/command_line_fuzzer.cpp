@@ -5,6 +5,7 @@
 #include "app/arg_parser.hpp"
 #include "app/paths.hpp"
 #include "app/run_args.hpp"
+#include "console/silent_terminal.hpp"
 #include "fuzz/fuzz_support.hpp"
 
 namespace {
@@ -22,7 +23,9 @@ void CheckStoredPath(const std::string& path, std::string_view extension) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace tessaro;
-  fuzz::SilenceConsole();
+  // Installed afresh for every input, so that no input sees what an earlier one left behind.
+  static SilentTerminal terminal;
+  UseTerminal(&terminal);
   std::vector<std::string> words{"tessaro", ""};
   for (std::size_t i = 0; i < size; ++i) {
     if (data[i] == 0) {

@@ -44,8 +44,7 @@ class WindowsConsoleTest : public ::testing::Test {
   }
   void TearDown() override {
     UseTerminal(nullptr);
-    CloseHandle(out_);
-    CloseHandle(in_);
+    for (HANDLE handle : {out_, in_}) CloseHandle(handle);
   }
 
   // Blank cells, grey on black, cursor in the window's top left corner.

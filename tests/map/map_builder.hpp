@@ -29,18 +29,15 @@ inline bool SameMap(const MapFile& a, const MapFile& b) {
          a.walldata == b.walldata && a.spritedata == b.spritedata;
 }
 
-// A random header, counts up to `most` (exactly `most` when `exact`), random records with many 0 and 0xFF bytes (empty
-// pannings, flat slopes, -1 links), and half of the links pointing inside the map, so that the
-// rules that follow them (masked walls, palettes from sectors) have work to do.
+// A random header, counts up to `most` (exactly `most` when `exact`), random records with many 0
+// and 0xFF bytes (empty pannings, flat slopes, -1 links), and half of the links pointing inside
+// the map, so that the rules that follow them (masked walls, palettes from sectors) have work.
 inline MapFile RandomMap(std::int32_t version, std::mt19937& rng, int most = 24, bool exact = false) {
   auto below = [&](std::int32_t bound) { return static_cast<std::int16_t>(rng() % static_cast<std::uint32_t>(bound)); };
   auto count = [&](int fewest) { return static_cast<std::int16_t>(exact ? most : fewest + below(most)); };
   MapFile map = EmptyMap(version, count(1), count(1), count(0));
-  map.posx = static_cast<std::int32_t>(rng());
-  map.posy = static_cast<std::int32_t>(rng());
-  map.posz = static_cast<std::int32_t>(rng());
-  map.ang = static_cast<std::int16_t>(rng());
-  map.cursectnum = static_cast<std::int16_t>(rng());
+  for (std::int32_t* field : {&map.posx, &map.posy, &map.posz}) *field = static_cast<std::int32_t>(rng());
+  for (std::int16_t* field : {&map.ang, &map.cursectnum}) *field = static_cast<std::int16_t>(rng());
   for (const RecordKind kind : {RecordKind::Sector, RecordKind::Wall, RecordKind::Sprite}) {
     for (std::uint8_t& byte : RecordBytes(map, kind)) {
       const std::uint32_t roll = rng() % 8;

@@ -23,13 +23,7 @@ TempDir::TempDir() {
 }
 
 TempDir::~TempDir() {
-  // Tests make files and directories read-only; on Windows a read-only file cannot be removed.
   std::error_code ignored;
-  fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ignored);
-  for (auto it = fs::recursive_directory_iterator(path_, ignored); it != fs::recursive_directory_iterator();
-       it.increment(ignored)) {
-    fs::permissions(it->path(), fs::perms::owner_write, fs::perm_options::add, ignored);
-  }
   fs::remove_all(path_, ignored);
 }
 

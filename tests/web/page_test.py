@@ -23,8 +23,7 @@ def native(name, script):
     """The program's lines for one map at version 4, and the file it made, if any."""
     folder = work / 'native' / name
     folder.mkdir(parents=True)
-    for file in (name, 'swaps.txt'):
-        shutil.copy(work / file, folder)
+    [shutil.copy(work / file, folder) for file in (name, 'swaps.txt')]
     out = subprocess.run([program, '-In', name, '-Version', '4', '-R'] + ['-ST', 'swaps'] * script, cwd=folder,
                          stdin=subprocess.DEVNULL, capture_output=True, check=True).stdout.decode().split('\r\n')
     made = [path for path in folder.iterdir() if path.name not in (name, 'swaps.txt')]
@@ -45,10 +44,8 @@ try:
         """Chooses the maps and the script or none, converts, and gives the page's time for the run in ms."""
         driver.find_element(By.ID, 'maps').clear()
         driver.find_element(By.ID, 'maps').send_keys('\n'.join(str(work / name) for name in names))
-        if script:
-            driver.find_element(By.ID, 'script').send_keys(str(work / 'swaps.txt'))
-        else:
-            driver.find_element(By.ID, 'no-script').click()
+        (driver.find_element(By.ID, 'script').send_keys(str(work / 'swaps.txt')) if script
+         else driver.find_element(By.ID, 'no-script').click())
         Select(driver.find_element(By.ID, 'version')).select_by_value('4')
         return driver.execute_async_script('''const [done] = arguments, start = performance.now();
             const button = document.getElementById('convert');
