@@ -84,7 +84,7 @@ ArgSetter Ignore() {
 TEST(RegisterArgTest, AbbreviationValueCountAndKind) {
   ArgTable table;
   std::uint32_t word = 0;
-  RegisterArg(table, "  ", Ignore(), "MAP:File", "discarded");
+  RegisterArg(table, "  ", &word, "1", "discarded");
   RegisterArg(table, "  -SwapTiles  ", Ignore(), "  MAP:From MAP:To ", "d");  // takes the empty slot
   RegisterArg(table, "-x2Go", Ignore(), "", "");
   RegisterArg(table, "lower", &word, " 4 ", "d");

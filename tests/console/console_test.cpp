@@ -103,6 +103,8 @@ TEST(PrintTextTest, LineEndsAndWrapping) {
   EXPECT_EQ(capture.Text().substr(capture.Text().size() - 6), "xyz\r\nw");
   EXPECT_EQ(capture.Row(), 4);
   EXPECT_EQ(capture.Column(), 2);
+  PrintText("\r\n0123456789x", false);  // a line end inside the text starts the row count afresh
+  EXPECT_EQ(capture.Text().substr(capture.Text().size() - 15), "\r\n0123456789\r\nx");
 }
 
 TEST(ConsoleTest, ColoursMovesAndTextHelpers) {
@@ -174,7 +176,7 @@ TEST(WaitKeyTest, WaitsForAKeyNewerThanThoseSeenAndLeavesIt) {
 // Too long for a line of the table: a sequence whose parameters overflow is one unknown key. The
 // key buffer holds keys of one or two bytes (their order and the newest 511 are in ReadKeyTest).
 TEST(KeyParserTest, OverlongSequenceIsOneUnknownKeyAndEveryKeyOneOrTwoBytes) {
-  EXPECT_EQ(Keys("\x1b[" + std::string(300, '1') + "~y"), (std::vector<std::string>{"<0>", "y", "/"}));
+  EXPECT_EQ(Keys("\x1b[" + std::string(300, '1') + "~y\x1b[A"), (std::vector<std::string>{"<0>", "y", "<72>", "/"}));
   EXPECT_EQ(SpecialKey(key_code::kUp), std::string("\xff\x48"));
   KeyBuffer buffer;
   buffer.Push("");

@@ -31,6 +31,7 @@ TEST(ReadNumberTest, EveryRowGivesItsValue) {
   EXPECT_EQ(ReadNumber("0." + std::string(400, '0') + "1e500"), 1e99);
   EXPECT_EQ(ReadNumber("0.1" + std::string(400, '0') + "e310"), HUGE_VAL);
   EXPECT_EQ(ReadNumber("0." + std::string(500, '0') + "1e100"), 0);
+  EXPECT_EQ(ReadNumber(".1" + std::string(400, '0') + "e-330"), 0);
 }
 
 }  // namespace

@@ -6,7 +6,7 @@ waits), and Ctrl-C, SIGTERM or a hangup at the question. After each run the term
 must be as before, and the old output kept unless the answer was yes.
 
     terminal_test.py PROGRAM"""
-import os, shlex, shutil, signal, subprocess, sys, tempfile, time
+import os, pty, select, shlex, shutil, signal, subprocess, sys, tempfile, time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 SAMPLE = os.path.join(os.path.dirname(os.path.dirname(HERE)), "samples", "v6", "courtyard.map")
@@ -66,14 +66,16 @@ def keys_then_yes(tmux):
     assert "already exists" not in screen and ":: Upgrading from v6 to v7\n:: Saving a_v7.map...\n" in screen, screen
 
 
-def at_question(key=None, number=None, status=0):
-    """At the question: a key, or a signal and then (if the program is still there) "n"."""
+def at_question(*keys, number=None, status=0):
+    """At the question: a signal, if any, then the keys ("n" when none are given)."""
     def act(tmux):
         tmux.wait_for(QUESTION)
         if number:
             os.kill(int(open("pid.txt").read()), number)
             time.sleep(0.2)
-        tmux.keys(key or "n")
+        for key in keys or ("n",):
+            tmux.keys(key)
+            time.sleep(0.1)
         tmux.wait_for("status=%d" % status)
     return act
 
@@ -87,11 +89,32 @@ SCENARIOS = (
     ("keys, then yes", "", CONVERT, keys_then_yes, True),
     ("piped output", "", CONVERT + " | cat", at_question(), False),
     ("Ctrl-C", "", CONVERT, at_question("C-c", status=130), False),
+    # With interrupts ignored, Ctrl-C is a key that matches nothing, and keys are still read one by one.
+    ("Ctrl-C ignored", "trap '' INT; ", CONVERT, at_question("C-c", "n"), False),
     ("SIGTERM", "", CONVERT, at_question(number=signal.SIGTERM, status=143), False),
     ("hangup", "", CONVERT, at_question(number=signal.SIGHUP, status=129), False),
     # Started as under nohup, the program keeps to that: a hangup at the question ends nothing.
     ("hangup ignored", "trap '' HUP; ", CONVERT, at_question(number=signal.SIGHUP), False),
 )
+
+
+def unanswered_query(program):
+    """On a terminal that never answers where its cursor is, the program asks all the same, and a
+    key typed while it waited for the answer is kept."""
+    pid, terminal = pty.fork()
+    if pid == 0:
+        os.execve(program, [program, "-In", "a", "-Version", "7"], {"TERM": "xterm", "LC_ALL": "C.UTF-8"})
+    shown, typed, deadline = b"", False, time.time() + 10
+    while select.select([terminal], [], [], max(0, deadline - time.time()))[0]:
+        try:
+            shown += os.read(terminal, 4096)
+        except OSError:  # the program has ended and its terminal with it
+            break
+        if b"\x1b[6n" in shown and not typed:
+            typed = bool(os.write(terminal, b"y"))
+    if b"Saving" not in shown:
+        os.kill(pid, signal.SIGKILL)
+    assert os.waitpid(pid, 0)[1] == 0 and b"replace? [Yes/No/Always]" in shown, shown[-300:]
 
 
 def run(program, first, words, act):
@@ -116,22 +139,26 @@ def main():
     if shutil.which("tmux") is None:
         print("skipped: tmux is not installed")
         return 0
-    program = shlex.quote(os.path.abspath(sys.argv[1]))
+    path = os.path.abspath(sys.argv[1])
+    checks = [(name, lambda first=first, words=words, act=act: run(shlex.quote(path), first, words, act),
+               replaced, ["a.map", "a_v7.map", "after.txt", "before.txt", "pid.txt"])
+              for name, first, words, act, replaced in SCENARIOS]
+    checks.append(("a cursor query never answered", lambda: unanswered_query(path), True, ["a.map", "a_v7.map"]))
     failed = 0
-    for name, first, words, act, replaced in SCENARIOS:
+    for name, check, replaced, left in checks:
         folder = tempfile.mkdtemp(prefix="tessaro-terminal-")
         shutil.copy(SAMPLE, os.path.join(folder, "a.map"))
         open(os.path.join(folder, "a_v7.map"), "wb").write(OLD)
         os.chdir(folder)
         try:
-            run(program, first, words, act)
+            check()
             assert (open("a_v7.map", "rb").read() != OLD) == replaced, "a_v7.map replaced: %s" % (not replaced)
-            assert sorted(os.listdir()) == ["a.map", "a_v7.map", "after.txt", "before.txt", "pid.txt"], os.listdir()
+            assert sorted(os.listdir()) == left, os.listdir()
         except AssertionError as failure:
             failed += 1
             print("FAILED: %s\n  %s" % (name, failure))
         shutil.rmtree(folder)
-    print("%d of %d scenarios passed" % (len(SCENARIOS) - failed, len(SCENARIOS)))
+    print("%d of %d scenarios passed" % (len(checks) - failed, len(checks)))
     return 1 if failed else 0
 
 

@@ -201,7 +201,8 @@ TEST(RecordLayoutTest, AccessOutsideTheArraysDoesNothing) {
   EXPECT_EQ(LayoutOf(8, RecordKind::Wall).Find(x), nullptr);
 }
 
-// Growing past the size that moves an array from the heap into a block of its own, and back.
+// Growing past the size that moves an array from the heap into a block of its own (taken from the
+// system, zeroed), and back.
 TEST(MapFormatTest, ArraysKeepTheirBytesAcrossTheChangeOfStorage) {
   const std::size_t large = RecordAllocator<std::uint8_t>::kLargeArray;
   RecordArray array(1000);
@@ -217,18 +218,19 @@ TEST(MapFormatTest, ArraysKeepTheirBytesAcrossTheChangeOfStorage) {
 
 // A wall is drawn to the next point of its loop, when that lies in the map.
 TEST(MapReportTest, WallLinesFollowEachLoop) {
-  MapFile map = EmptyMap(7, 1, 3, 0);
-  const std::int32_t walls[3][4] = {{10, -20, 1, 2}, {30, 40, 2, -1}, {-5, 6, 7, 0}};  // x, y, point2, nextwall
-  for (std::int32_t w = 0; w < 3; ++w) {
+  MapFile map = EmptyMap(7, 1, 4, 0);
+  const std::int32_t walls[4][4] = {{10, -20, 1, 2}, {30, 40, 2, -1}, {-5, 6, 0, 0}, {1, 1, 4, 3}};  // x, y, point2, nextwall
+  for (std::int32_t w = 0; w < 4; ++w) {
     for (const auto& [field, value] : {std::pair{x, walls[w][0]}, {y, walls[w][1]},
                                        {point2, walls[w][2]}, {nextwall, walls[w][3]}}) {
       SetField(map, RecordKind::Wall, w, field, value);
     }
   }
   const std::vector<WallLine> lines = WallLines(map);
-  ASSERT_EQ(lines.size(), 2u) << "wall 2's next point lies beyond the walls";
+  ASSERT_EQ(lines.size(), 3u) << "wall 3's next point lies beyond the walls";
   EXPECT_TRUE(lines[0].x1 == 10 && lines[0].y1 == -20 && lines[0].x2 == 30 && lines[0].y2 == 40 && lines[0].two_sided);
   EXPECT_TRUE(lines[1].x1 == 30 && lines[1].x2 == -5 && lines[1].y2 == 6 && !lines[1].two_sided);
+  EXPECT_TRUE(lines[2].x2 == 10 && lines[2].y2 == -20 && lines[2].two_sided) << "back to the loop's first wall";
 }
 
 // Every field a step down does not copy, and the records where it does not come back; the map

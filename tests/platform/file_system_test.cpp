@@ -10,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/memory.hpp"
 #include "tests/support/temp_dir.hpp"
 
 namespace tessaro {
@@ -99,17 +98,6 @@ TEST(FileSystemTest, LookupsFollowEveryChange) {
   ASSERT_EQ(Replace(dir / "C.MAP", {{5}}), FileStatus::Ok);
   EXPECT_EQ(dir.Entries(), (Names{"C.Map", "D.MAP", "one.map", "two.map"}));
   EXPECT_EQ(ReadBytes(dir / "C.Map"), (Bytes{5}));
-}
-
-TEST(LargeBlockTest, ComesZeroedAndWritableToItsLastByte) {
-  for (const std::size_t bytes : {std::size_t{1} << 20, (std::size_t{3} << 20) + 1}) {
-    auto* block = static_cast<std::uint8_t*>(AllocateLargeBlock(bytes));
-    ASSERT_NE(block, nullptr);
-    EXPECT_TRUE(std::all_of(block, block + bytes, [](std::uint8_t b) { return b == 0; }));
-    std::fill(block, block + bytes, std::uint8_t{0xA5});
-    EXPECT_EQ(block[bytes - 1], 0xA5);
-    FreeLargeBlock(block, bytes);
-  }
 }
 
 }  // namespace

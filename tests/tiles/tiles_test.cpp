@@ -1,5 +1,5 @@
 // Swap scripts, against the table in swap_script.cases, and the tile pass over records of every
-// version. Scripts that are missing, hidden, empty or special files are run in tests/e2e.
+// version. Script files (found in any case, missing, hidden, empty, special) are run in tests/e2e.
 #include <gtest/gtest.h>
 
 #include <sstream>
@@ -9,16 +9,14 @@
 #include "tests/map/map_builder.hpp"
 #include "tests/support/case_table.hpp"
 #include "tests/support/console_capture.hpp"
-#include "tests/support/temp_dir.hpp"
 #include "tiles/replace_tiles.hpp"
-#include "tiles/swap_script.hpp"
+#include "tiles/swap_text.hpp"
 
 namespace tessaro {
 namespace {
 
 using enum Field;
 using testing::ScopedConsoleCapture;
-using testing::TempDir;
 
 constexpr std::int32_t kHighest = TileSwapTable::kHighestTile;
 
@@ -42,30 +40,12 @@ bool Matches(const TileSwapTable& table, const std::string& spans) {
 TEST(SwapScriptTest, EachLineFormAndScriptOfTheTable) {
   for (const testing::CaseRow& row : testing::ReadCases("tiles/swap_script.cases")) {
     TileSwapTable table;
-    const testing::Bytes text(row.given[0].begin(), row.given[0].end());
+    const std::vector<std::uint8_t> text(row.given[0].begin(), row.given[0].end());
     ASSERT_EQ(ApplySwapScript(text, table), ScriptLoaded) << row.where;
     EXPECT_EQ(std::to_string(table.top()), row.expected[0]) << row.where;
     EXPECT_EQ(table.entries().size(), static_cast<std::size_t>(table.top()) + 1) << row.where;
     EXPECT_TRUE(Matches(table, row.expected[1])) << row.where;
   }
-}
-
-// A second script adds to the table; one that cannot be read leaves it as it was. A script file is
-// found whatever the case of its letters and shown as given.
-TEST(SwapScriptTest, ScriptsAddToTheTableAndUnreadableOnesLeaveIt) {
-  TempDir dir;
-  ScopedConsoleCapture console;
-  testing::WriteBytes(dir / "First.TXT", {'3', ',', '9'});
-  testing::WriteBytes(dir / "second.txt", {'1', ',', '2'});
-  testing::WriteBytes(dir / "empty.txt", {});
-  TileSwapTable table;
-  ASSERT_EQ(LoadSwapScript(dir / "first.txt", table), ScriptLoaded);
-  ASSERT_EQ(LoadSwapScript(dir / "second.txt", table), ScriptLoaded);
-  EXPECT_EQ(LoadSwapScript(dir / "missing.txt", table), ScriptNotFound);
-  EXPECT_EQ(LoadSwapScript(dir / "empty.txt", table), ScriptEmpty);
-  EXPECT_TRUE(Matches(table, "3-3:9 1-1:2"));
-  EXPECT_EQ(table.top(), 3);
-  EXPECT_EQ(console.Text().substr(0, console.Text().find('\r')), ":: Loading " + (dir / "first.txt") + " as a script");
 }
 
 struct TileField {
