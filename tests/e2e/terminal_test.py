@@ -6,7 +6,7 @@ waits), and Ctrl-C, SIGTERM or a hangup at the question. After each run the term
 must be as before, and the old output kept unless the answer was yes.
 
     terminal_test.py PROGRAM"""
-import os, pty, select, shlex, shutil, signal, subprocess, sys, tempfile, time
+import os, pty, select, shlex, shutil, signal, subprocess, sys, tempfile, termios, time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 SAMPLE = os.path.join(os.path.dirname(os.path.dirname(HERE)), "samples", "v6", "courtyard.map")
@@ -98,23 +98,24 @@ SCENARIOS = (
 )
 
 
-def unanswered_query(program):
+def bare_terminal(program, hold_output):
     """On a terminal that never answers where its cursor is, the program asks all the same, and a
-    key typed while it waited for the answer is kept."""
-    pid, terminal = pty.fork()
-    if pid == 0:
-        os.execve(program, [program, "-In", "a", "-Version", "7"], {"TERM": "xterm", "LC_ALL": "C.UTF-8"})
-    shown, typed, deadline = b"", False, time.time() + 10
-    while select.select([terminal], [], [], max(0, deadline - time.time()))[0]:
-        try:
-            shown += os.read(terminal, 4096)
-        except OSError:  # the program has ended and its terminal with it
-            break
-        if b"\x1b[6n" in shown and not typed:
-            typed = bool(os.write(terminal, b"y"))
-    if b"Saving" not in shown:
-        os.kill(pid, signal.SIGKILL)
-    assert os.waitpid(pid, 0)[1] == 0 and b"replace? [Yes/No/Always]" in shown, shown[-300:]
+    key typed while it waited for the answer is kept. With its output held once the question is
+    answered, the terminal must be back in its usual mode, where Ctrl-C interrupts the rest of a run."""
+    master, terminal = pty.openpty()
+    child = subprocess.Popen([program, "-In", "a", "-Version", "7"], stdin=terminal, stdout=terminal,
+                             env={"TERM": "xterm", "LC_ALL": "C.UTF-8"}, start_new_session=True)
+    shown, typed, usual, deadline = b"", False, True, time.time() + 10
+    while child.poll() is None and time.time() < deadline:
+        shown += os.read(master, 4096) if select.select([master], [], [], 0.1)[0] else b""
+        if not typed and (b"Always]" if hold_output else b"\x1b[6n") in shown:
+            termios.tcflow(terminal, termios.TCOOFF if hold_output else termios.TCOON)
+            typed = bool(os.write(master, b"y"))
+            usual = not hold_output or any(termios.tcgetattr(terminal)[3] & termios.ICANON or time.sleep(0.05)
+                                           for _ in range(100))  # the mode it keeps once the key is read
+            termios.tcflow(terminal, termios.TCOON)
+    child.kill()
+    assert child.wait() == 0 and b"replace? [Yes/No/Always]" in shown and usual, (usual, shown[-300:])
 
 
 def run(program, first, words, act):
@@ -143,7 +144,8 @@ def main():
     checks = [(name, lambda first=first, words=words, act=act: run(shlex.quote(path), first, words, act),
                replaced, ["a.map", "a_v7.map", "after.txt", "before.txt", "pid.txt"])
               for name, first, words, act, replaced in SCENARIOS]
-    checks.append(("a cursor query never answered", lambda: unanswered_query(path), True, ["a.map", "a_v7.map"]))
+    checks += [("a cursor query never answered" + held, lambda held=held: bare_terminal(path, held), True,
+                ["a.map", "a_v7.map"]) for held in ("", ", then the output held")]
     failed = 0
     for name, check, replaced, left in checks:
         folder = tempfile.mkdtemp(prefix="tessaro-terminal-")
