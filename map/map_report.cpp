@@ -76,13 +76,13 @@ std::vector<FieldLoss> LossesDownTo(const MapFile& map, std::int32_t target) {
     if (UpgradeMap(back) != Ok) break;
     for (const RecordKind kind : kKinds) {
       const std::int32_t records = RecordsHeld(at, kind);
-      for (const FieldSpec& spec : LayoutOf(at.mapversion, kind).fields) {
-        if (Copied(TableOf(*step, kind), spec.field)) continue;
+      for (const FieldSpec& place : LayoutOf(at.mapversion, kind).fields) {
+        if (Copied(TableOf(*step, kind), place.field)) continue;
         std::int32_t changed = 0;
         for (std::int32_t i = 0; i < records; ++i) {
-          changed += GetField(at, kind, i, spec.field) != GetField(back, kind, i, spec.field) ? 1 : 0;
+          changed += GetField(at, kind, i, place.field) != GetField(back, kind, i, place.field) ? 1 : 0;
         }
-        losses.push_back({at.mapversion, kind, spec.field, changed, records});
+        losses.push_back({at.mapversion, kind, place.field, changed, records});
       }
     }
     FreeMap(back);

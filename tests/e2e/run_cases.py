@@ -19,14 +19,14 @@ def unescape(text):
                   text.encode("latin-1"))
 
 
-def content(spec):
+def content(given):
     """The bytes a `file` or `same` line names: a file of the repository, hex bytes or text."""
-    kind, _, rest = spec.partition(" ")
+    kind, _, rest = given.partition(" ")
     if kind == "hex":  # "5a*7" is seven bytes 5a
         return b"".join(bytes([int(h, 16)]) * int(n or 1) for h, _, n in (w.partition("*") for w in rest.split()))
     if kind == "text":
         return unescape(rest)
-    return open(os.path.join(ROOT, spec), "rb").read()
+    return open(os.path.join(ROOT, given), "rb").read()
 
 
 def expand(name):
@@ -71,20 +71,20 @@ def run_case(case, command, platform):
 def check_case(case, command, platform, folder):
     setup, expected, words, stdin, status, limits, head = {}, {}, None, b"", None, [], False
     for word, rest in case["steps"]:
-        name, _, spec = rest.partition(" ")
+        name, _, given = rest.partition(" ")
         if word == "only":
             if rest != platform:
                 raise Skip()
         elif word == "file":
             for n in expand(name):
-                setup[n] = content(spec)
+                setup[n] = content(given)
                 open(folder + n, "wb").write(setup[n])
         elif word in SPECIAL:
-            SPECIAL[word](folder + name, spec)
+            SPECIAL[word](folder + name, given)
         elif word == "attrib":
-            subprocess.run(command[:-1] + ["attrib"] + spec.split() + [name], cwd=folder, stdout=subprocess.DEVNULL)
+            subprocess.run(command[:-1] + ["attrib"] + given.split() + [name], cwd=folder, stdout=subprocess.DEVNULL)
         elif word == "limit":
-            limits.append((getattr(resource, "RLIMIT_" + name.upper()), int(spec)))
+            limits.append((getattr(resource, "RLIMIT_" + name.upper()), int(given)))
         elif word == "stdin":  # "open": a pipe nobody writes to or closes; "closed": none at all
             stdin = rest if rest in ("open", "closed") else unescape(rest)
         elif word == "head":
@@ -97,7 +97,7 @@ def check_case(case, command, platform, folder):
             status = int(rest)
         elif word in ("same", "sha"):
             for n in expand(name):
-                expected[n] = spec if word == "sha" else content(spec)
+                expected[n] = given if word == "sha" else content(given)
         else:
             return ["unknown line: " + word]
 

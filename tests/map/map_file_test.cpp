@@ -154,10 +154,10 @@ TEST(RecordLayoutTest, TileFieldsLieWhereTheFormatPutsThem) {
   };
   for (const auto& [kind, field, offsets] : rows) {
     for (int version = 3; version <= 7; ++version) {
-      const FieldSpec* spec = LayoutOf(version, kind).Find(field);
-      ASSERT_NE(spec, nullptr) << FieldName(field) << " v" << version;
-      EXPECT_TRUE(spec->offset == offsets[static_cast<std::size_t>(version - 3)] && spec->size == 2 &&
-                  spec->sign == Sign::Signed)
+      const FieldSpec* place = LayoutOf(version, kind).Find(field);
+      ASSERT_NE(place, nullptr) << FieldName(field) << " v" << version;
+      EXPECT_TRUE(place->offset == offsets[static_cast<std::size_t>(version - 3)] && place->size == 2 &&
+                  place->sign == Sign::Signed)
           << FieldName(field) << " v" << version;
     }
   }
