@@ -13,11 +13,6 @@ std::string WordAt(const std::vector<std::string>& words, std::size_t index) {
   return index < words.size() ? words[index] : std::string();
 }
 
-bool EndsWithIgnoringCase(std::string_view text, std::string_view ending) {
-  return text.size() >= ending.size() &&
-         ToLowerAscii(text.substr(text.size() - ending.size())) == ending;
-}
-
 // Completes or checks one value; on failure, requirement tells what the value must be.
 bool ApplyType(const std::string& type, std::string& value, std::string& requirement) {
   if (type == "MAP") {

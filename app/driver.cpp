@@ -56,12 +56,12 @@ int RunProgram(const std::vector<std::string>& words) {
     status = StopWithMessage("Please specify a version number...");
   } else {
     if (!state.ScriptPath.empty()) LoadSwapScript(state.ScriptPath, tiles);
-    const std::vector<std::string> files = BuildFileList(state.SourcePath);
+    const std::vector<SourceEntry> files = BuildFileList(state.SourcePath, state.TargetVersion);
     if (files.empty()) {
       status = StopWithMessage("No file found...");
     } else {
       MapFile map;
-      for (const std::string& entry : files) ConvertFile(entry, state, map, tiles);
+      for (const SourceEntry& entry : files) ConvertFile(entry, state, map, tiles);
     }
   }
   FreeArgTable(table);

@@ -1,16 +1,35 @@
 #include "app/file_loop.hpp"
 
 #include "app/overwrite.hpp"
-#include "app/paths.hpp"
 #include "console/console.hpp"
+#include "grp/group_file.hpp"
 #include "map/conversion.hpp"
+#include "map/map_file.hpp"
 #include "map/map_messages.hpp"
-#include "platform/file_system.hpp"
 #include "tiles/replace_tiles.hpp"
 
 namespace tessaro {
 
 namespace {
+
+MapError OpenEntry(const SourceEntry& entry, MapFile& map) {
+  if (entry.problem != Ok) {
+    PrintText(OpeningLine(entry.title), true);
+    return entry.problem;
+  }
+  return entry.group.empty() ? OpenMap(entry.title, map) : OpenGroupMember(entry.group, entry.member, entry.title, map);
+}
+
+// Saves unless the output lies inside a group file or an existing one is to be kept.
+void SaveOutput(RunState& state, const MapFile& map) {
+  if (IsInsideGroupFile(state.OutputPath)) {
+    PrintText(SavingLine(state.OutputPath), true);
+    state.RunError = InsideGroupFile;
+  } else if (ConfirmOverwrite(state.OutputPath, state.OptionFlags, kReplaceAlways) == 1) {
+    state.RunError = SaveMap(state.OutputPath, map);
+  }
+  PrintMapError(state.RunError);
+}
 
 // Converts the map to the target version; on a failed step prints its message.
 bool ConvertToTarget(MapFile& map, std::int32_t target, std::int32_t& error) {
@@ -26,20 +45,9 @@ bool ConvertToTarget(MapFile& map, std::int32_t target, std::int32_t& error) {
 
 }  // namespace
 
-std::vector<std::string> BuildFileList(const std::string& source_path) {
-  const PathParts parts = SplitPath(source_path);
-  std::vector<std::string> names;
-  std::vector<std::string> files;
-  if (ListDirectory(parts.directory, kAttrReadOnly, names) != FileStatus::Ok) return files;
-  for (const std::string& name : names) {
-    if (MatchWildcard(parts.name, name)) files.push_back(parts.directory + name);
-  }
-  return files;
-}
-
-void ConvertFile(const std::string& entry, RunState& state, MapFile& map, const TileSwapTable& table) {
-  if (state.OutputPath.empty()) state.OutputPath = OutputNameFor(entry, state.TargetVersion);
-  state.RunError = OpenMap(entry, map);
+void ConvertFile(const SourceEntry& entry, RunState& state, MapFile& map, const TileSwapTable& table) {
+  if (state.OutputPath.empty()) state.OutputPath = entry.output;
+  state.RunError = OpenEntry(entry, map);
   if (state.RunError != Ok) {
     FreeMap(map);
     PrintMapError(state.RunError);
@@ -49,10 +57,7 @@ void ConvertFile(const std::string& entry, RunState& state, MapFile& map, const 
     PrintMapError(state.RunError);
   } else if (ConvertToTarget(map, state.TargetVersion, state.RunError)) {
     if (!state.ScriptPath.empty()) ReplaceTiles(map, table);
-    if (ConfirmOverwrite(state.OutputPath, state.OptionFlags, kReplaceAlways) == 1) {
-      state.RunError = SaveMap(state.OutputPath, map);
-      PrintMapError(state.RunError);
-    }
+    SaveOutput(state, map);
   }
   state.OutputPath.clear();
   FreeMap(map);

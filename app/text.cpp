@@ -29,4 +29,8 @@ std::string ToUpperAscii(std::string_view text) {
   return result;
 }
 
+bool EndsWithIgnoringCase(std::string_view text, std::string_view ending) {
+  return text.size() >= ending.size() && ToLowerAscii(text.substr(text.size() - ending.size())) == ending;
+}
+
 }  // namespace tessaro

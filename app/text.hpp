@@ -15,4 +15,7 @@ char ToUpperAscii(char byte);
 std::string ToLowerAscii(std::string_view text);
 std::string ToUpperAscii(std::string_view text);
 
+// "E1L1.MAP" ends with ".map": `ending` is given in lower case.
+bool EndsWithIgnoringCase(std::string_view text, std::string_view ending);
+
 }  // namespace tessaro

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "map/map_file.hpp"
+#include "map/map.hpp"
 
 namespace tessaro {
 

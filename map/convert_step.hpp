@@ -5,7 +5,7 @@
 #include <span>
 
 #include "map/field_rules.hpp"
-#include "map/map_file.hpp"
+#include "map/map.hpp"
 
 namespace tessaro {
 

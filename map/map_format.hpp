@@ -7,7 +7,7 @@
 #include <span>
 #include <vector>
 
-#include "map/map_file.hpp"
+#include "map/map.hpp"
 
 namespace tessaro {
 

@@ -1,5 +1,9 @@
 #include "map/map_messages.hpp"
 
+#include <iterator>
+
+#include "map/map.hpp"
+
 namespace tessaro {
 
 std::string OpeningLine(std::string_view name) { return ":: Opening " + std::string(name) + "..."; }
@@ -22,8 +26,11 @@ std::string_view MapErrorMessage(std::int32_t error) {
       "   Cannot upgrade source file any further",
       "   Cannot downgrade source file any further",
       "   No upgrade/downgrade needed",
+      "   Member name not a plain file name",
+      "   Cannot write into a group file",
   };
-  if (error < 1 || error > 8) return {};
+  static_assert(std::size(kMessages) == kLastMapError + 1);
+  if (error < 1 || error > kLastMapError) return {};
   return kMessages[error];
 }
 

@@ -12,7 +12,7 @@ std::string SavingLine(std::string_view name);   // ":: Saving e1l1_v7.map..."
 // ":: Upgrading from v6 to v7", or ":: Downgrading from v7 to v3" when `to` is lower.
 std::string ConversionLine(std::int32_t from, std::int32_t to);
 
-// The message line of MapError codes 1 to 8; "" for any other code.
+// The message line of MapError codes 1 to kLastMapError; "" for any other code.
 std::string_view MapErrorMessage(std::int32_t error);
 
 }  // namespace tessaro

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "map/map_file.hpp"
+#include "map/map.hpp"
 #include "map/record_layout.hpp"
 
 namespace tessaro {

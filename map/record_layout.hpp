@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "map/little_endian.hpp"
-#include "map/map_file.hpp"
+#include "map/map.hpp"
 
 namespace tessaro {
 

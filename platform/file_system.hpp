@@ -50,6 +50,8 @@ class InputFile {
   // Fills `into` from the current position; at the end of the file it stops early and `got`
   // says how many bytes came. Only a real read failure is an error.
   FileStatus Read(std::span<std::uint8_t> into, std::size_t& got);
+  // Moves the reading position to `position` bytes from the start (a member of a group file).
+  FileStatus Seek(std::uint64_t position);
 
  private:
   std::intptr_t handle_ = -1;

@@ -10,6 +10,7 @@
 #include <csignal>
 #include <climits>
 #include <cstdlib>
+#include <limits>
 #include <memory>
 #include <set>
 #include <utility>
@@ -349,6 +350,12 @@ FileStatus InputFile::Read(std::span<std::uint8_t> into, std::size_t& got) {
     got += static_cast<std::size_t>(read_now);
   }
   return FileStatus::Ok;
+}
+
+FileStatus InputFile::Seek(std::uint64_t position) {
+  if (handle_ < 0 || position > static_cast<std::uint64_t>(std::numeric_limits<off_t>::max())) return FileStatus::IoError;
+  const auto offset = static_cast<off_t>(position);
+  return lseek(static_cast<int>(handle_), offset, SEEK_SET) == offset ? FileStatus::Ok : FileStatus::IoError;
 }
 
 FileStatus ReplaceFile(std::string_view path, std::span<const std::span<const std::uint8_t>> pieces) {

@@ -174,6 +174,14 @@ FileStatus InputFile::Read(std::span<std::uint8_t> into, std::size_t& got) {
   return FileStatus::Ok;
 }
 
+FileStatus InputFile::Seek(std::uint64_t position) {
+  LARGE_INTEGER to{};
+  to.QuadPart = static_cast<LONGLONG>(position);
+  if (handle_ == -1 || to.QuadPart < 0) return FileStatus::IoError;
+  return SetFilePointerEx(reinterpret_cast<HANDLE>(handle_), to, nullptr, FILE_BEGIN) ? FileStatus::Ok
+                                                                                        : FileStatus::IoError;
+}
+
 FileStatus ReplaceFile(std::string_view path, std::span<const std::span<const std::uint8_t>> pieces) {
   std::string target(path);
   if (target.empty()) return FileStatus::IoError;

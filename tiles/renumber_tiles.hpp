@@ -3,7 +3,7 @@
 
 #include <string_view>
 
-#include "map/map_file.hpp"
+#include "map/map.hpp"
 #include "tiles/tile_swap_table.hpp"
 
 namespace tessaro {

@@ -6,7 +6,7 @@ tests/README.md), each in a fresh folder, and names every case that fails.
 
 TESSARO_TEST_PROGRAM replaces PROGRAM and TESSARO_TEST_RUNNER goes in front of it (a Windows
 build under "wine"): the same table then checks the Windows program, byte for byte."""
-import fcntl, hashlib, os, re, resource, shlex, shutil, signal, subprocess, sys, tempfile
+import fcntl, hashlib, os, re, resource, shlex, shutil, signal, struct, subprocess, sys, tempfile
 
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 BANNER = (b"Tessaro converts Build Maps    Version 0.1    2014\r\n\r\n"
@@ -20,8 +20,13 @@ def unescape(text):
 
 
 def content(given):
-    """The bytes a `file` or `same` line names: a file of the repository, hex bytes or text."""
+    """The bytes a `file` or `same` line names: a file of the repository, hex bytes, text, or a group
+    file of members ("group E1L1.MAP=samples/v6/courtyard.map; NOTE.TXT=text hi")."""
     kind, _, rest = given.partition(" ")
+    if kind == "group":
+        members = [(unescape(n.strip()), content(c)) for n, _, c in (m.partition("=") for m in rest.split(";"))]
+        return b"".join([b"TESTGROUP...", struct.pack("<I", len(members))] +
+                        [n.ljust(12, b"\0") + struct.pack("<I", len(data)) for n, data in members] + [d for _, d in members])
     if kind == "hex":  # "5a*7" is seven bytes 5a
         return b"".join(bytes([int(h, 16)]) * int(n or 1) for h, _, n in (w.partition("*") for w in rest.split()))
     if kind == "text":
@@ -79,6 +84,11 @@ def check_case(case, command, platform, folder):
             for n in expand(name):
                 setup[n] = content(given)
                 open(folder + n, "wb").write(setup[n])
+        elif word in ("cut", "patch"):  # "cut NAME -10" drops the last 10 bytes; "patch NAME 12 hex ff" overwrites
+            at, _, source = given.partition(" ")
+            new = content(source) if word == "patch" else b""
+            setup[name] = setup[name][:int(at)] + new + (setup[name][int(at) + len(new):] if word == "patch" else b"")
+            open(folder + name, "wb").write(setup[name])
         elif word in SPECIAL:
             SPECIAL[word](folder + name, given)
         elif word == "attrib":
