@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "app/paths.hpp"
+#include "app/text.hpp"
+#include "grp/group_directory.hpp"
 #include "map/conversion.hpp"
 #include "map/map_format.hpp"
 #include "map/map_messages.hpp"
@@ -125,13 +127,43 @@ EMSCRIPTEN_KEEPALIVE const char* tessaro_convert(const char* name, const std::ui
         lines.emplace_back(kReplacingLine);
         RenumberTiles(map, run.table);
       }
-      output = OutputNameFor(name, target);
+      // A group's member is saved beside the group, as the program saves it: under its own name.
+      const std::string_view shown = name;
+      output = OutputNameFor(shown.substr(shown.rfind('/') + 1), target);
       lines.push_back(SavingLine(output));
       WriteMap(map, made.output);
     }
   }
   FreeMap(map);
   return Report(lines, facts + ",\"output\":" + Quoted(output) + losses);
+}
+
+// How many of a group file's first bytes its directory takes, from its first 16 bytes and its
+// length; 0 when the file is no group file whose directory fits.
+EMSCRIPTEN_KEEPALIVE double tessaro_group_directory_bytes(const std::uint8_t* first, std::size_t size, double length) {
+  return static_cast<double>(GroupDirectoryBytes(std::span(first, size), static_cast<std::uint64_t>(length)));
+}
+
+// The members of a group file that end in ".map", in directory order, from its directory's bytes:
+// {"members": [{"title", "offset", "size"}, or {"title", "lines"} for a name that is not a plain
+// file name]}; a damaged directory reports {"lines"} for the group as a whole.
+EMSCRIPTEN_KEEPALIVE const char* tessaro_group(const char* name, const std::uint8_t* directory, std::size_t size,
+                                                double length) {
+  std::vector<GroupMember> members;
+  if (!ReadGroupDirectory(std::span(directory, size), static_cast<std::uint64_t>(length), members)) {
+    return Report({OpeningLine(name), std::string(MapErrorMessage(SourceCorrupted))});
+  }
+  std::string listed;
+  for (const GroupMember& member : members) {
+    if (!EndsWithIgnoringCase(member.name, ".map")) continue;
+    const std::string title = MemberTitle(name, member.name);
+    listed += (listed.empty() ? "{\"title\":" : ",{\"title\":") + Quoted(title);
+    listed += IsPlainMemberName(member.name)
+                  ? ",\"offset\":" + std::to_string(member.offset) + ",\"size\":" + std::to_string(member.size) + "}"
+                  : ",\"lines\":" + List({OpeningLine(title), std::string(MapErrorMessage(MemberNameNotPlain))}) + "}";
+  }
+  made.report = "{\"members\":[" + listed + "]}";
+  return made.report.c_str();
 }
 
 EMSCRIPTEN_KEEPALIVE const std::uint8_t* tessaro_output() { return made.output.data(); }
