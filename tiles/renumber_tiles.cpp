@@ -4,6 +4,7 @@
 
 #include "map/record_layout.hpp"
 #include "map/records.hpp"
+#include "tiles/tile_fields.hpp"
 
 namespace tessaro {
 
@@ -51,13 +52,7 @@ void ReplaceInRecords(MapFile& map, RecordKind kind, std::span<const Field> fiel
 
 MapError RenumberTiles(MapFile& map, const TileSwapTable& table) {
   if (!IsKnownVersion(map.mapversion)) return FormatUnsupported;
-  const std::span<const std::int16_t> entries = table.entries();
-  static constexpr Field kSectorTiles[] = {Field::ceilingpicnum, Field::floorpicnum};
-  static constexpr Field kWallTiles[] = {Field::picnum, Field::overpicnum};
-  static constexpr Field kSpriteTiles[] = {Field::picnum};
-  ReplaceInRecords(map, RecordKind::Sector, kSectorTiles, entries);
-  ReplaceInRecords(map, RecordKind::Wall, kWallTiles, entries);
-  ReplaceInRecords(map, RecordKind::Sprite, kSpriteTiles, entries);
+  for (const auto& [kind, fields] : kTileFieldsByKind) ReplaceInRecords(map, kind, fields, table.entries());
   return Ok;
 }
 

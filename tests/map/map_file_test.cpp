@@ -256,5 +256,33 @@ TEST(MapReportTest, LossesCountTheRecordsThatChange) {
   EXPECT_EQ(LossLine(many), "wall palettes: 1,234 of 32,767 walls");
 }
 
+// Whether a file was whole, as the page says it: a cut names the records read as zeros, from
+// version 5 on a count the file lacks too; bytes after the last record are counted.
+TEST(MapReportTest, ExtentNotesSayWhatAShortOrLongFileLost) {
+  auto notes = [](const MapFile& written, std::int64_t change) {
+    Bytes file;
+    EXPECT_EQ(WriteMap(written, file), Ok);
+    file.resize(static_cast<std::size_t>(static_cast<std::int64_t>(file.size()) + change));
+    MapFile map;
+    EXPECT_EQ(ReadMap(file, map), Ok);
+    std::string text;
+    for (const std::string& line : ExtentNotes(map, file.size())) text += line + "|";
+    return text;
+  };
+  const MapFile large = EmptyMap(7, 1, 2000, 300);  // walls of 32 bytes, sprites of 44
+  EXPECT_EQ(notes(large, 0), "");
+  EXPECT_EQ(notes(large, 1), "1 byte after the last record is not carried over.|");
+  EXPECT_EQ(notes(large, 2000), "2,000 bytes after the last record are not carried over.|");
+  EXPECT_EQ(notes(large, -1), "The file ends 1 byte early: its last records were read as zeros.|Read as zeros: sprite 299.|");
+  EXPECT_EQ(notes(large, -(93 * 44 - 10)),
+            "The file ends 4,082 bytes early: its last records were read as zeros.|Read as zeros: sprites 207 to 299.|");
+  EXPECT_EQ(notes(large, -(300 * 44 + 2 + 1000 * 32 - 5)),
+            "The file ends 31,997 bytes early: its last records were read as zeros.|"
+            "Read as zeros: walls 1,000 to 1,999, the number of sprites.|");
+  EXPECT_EQ(notes(EmptyMap(3, 5, 10, 2), -(4 * 30 + 10 * 31 + 2 * 38 - 1)),
+            "The file ends 505 bytes early: its last records were read as zeros.|"
+            "Read as zeros: sectors 1 to 4, walls 0 to 9, sprites 0 to 1.|");
+}
+
 }  // namespace
 }  // namespace tessaro

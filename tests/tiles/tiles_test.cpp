@@ -10,7 +10,9 @@
 #include "tests/support/case_table.hpp"
 #include "tests/support/console_capture.hpp"
 #include "tiles/replace_tiles.hpp"
+#include "tiles/renumber_tiles.hpp"
 #include "tiles/swap_text.hpp"
+#include "tiles/tiles_used.hpp"
 
 namespace tessaro {
 namespace {
@@ -138,6 +140,31 @@ TEST(ReplaceTilesTest, CountsThatDisagreeWithTheArrays) {
         ASSERT_EQ(ReplaceTiles(cut, SmallTable()), Ok) << "v" << version << " length " << length;
       }
     }
+  }
+}
+
+// What the page says a map uses, at every version, and the swap script it offers with it: loaded
+// unedited, it changes no byte, though some tiles lie where no script can reach and the map's name
+// tries to end a comment.
+TEST(TilesUsedTest, DistinctTilesInRunsAndATemplateThatChangesNothing) {
+  const std::int32_t tiles[] = {3, 0, 21, 17, 20, 2, -5, 7000, 1, 0};
+  for (std::int32_t version = 3; version <= 7; ++version) {
+    MapFile map = testing::EmptyMap(version, 2, 2, 2);
+    FillPattern(map);
+    const std::int32_t* next = tiles;
+    for (const TileField& tile : kTileFields) {
+      for (std::int32_t i = 0; i < 2; ++i) SetField(map, tile.kind, i, tile.field, *next++);
+    }
+    const std::vector<std::int32_t> used = TilesUsed(map);
+    EXPECT_EQ(TilesUsedLine(used), "Tiles used (9): -5, 0\u20133, 17, 20\u201321, 7000") << "v" << version;
+    const std::string text = SwapScriptTemplate(used, "E1L1_v7.map\n0-6000, 5");
+    TileSwapTable table;
+    ASSERT_EQ(ApplySwapScript(std::vector<std::uint8_t>(text.begin(), text.end()), table), ScriptLoaded);
+    EXPECT_EQ(table.top(), 21);
+    for (std::int32_t t = 0; t <= table.top(); ++t) EXPECT_EQ(table.Lookup(t), t) << "no tile of any map changes";
+    MapFile renumbered = map;
+    ASSERT_EQ(RenumberTiles(renumbered, table), Ok);
+    EXPECT_TRUE(testing::SameMap(renumbered, map)) << text;
   }
 }
 
