@@ -15,6 +15,7 @@
 #include "map/map_report.hpp"
 #include "tiles/renumber_tiles.hpp"
 #include "tiles/swap_text.hpp"
+#include "tiles/tiles_used.hpp"
 
 namespace tessaro {
 namespace {
@@ -84,10 +85,12 @@ EMSCRIPTEN_KEEPALIVE const char* tessaro_start(const char* script_name, const st
 
 // Converts one map as the program converts one file, and reports {"lines", and once the map is
 // open "version", "sectors", "walls", "sprites", "output" (the file's name, "" when none was
-// made), "loses" (for a lower version: its heading and lines)}. The file's bytes and the
-// map's walls are then at tessaro_output and tessaro_walls.
+// made), "loses" (for a lower version: its heading and lines), "notes" (whether the file of
+// `file_bytes` bytes was whole), "tiles" (the tiles the output uses, or the map as read where
+// there is none) and "template" (a swap script that keeps them)}. The file's bytes and the map's
+// walls are then at tessaro_output and tessaro_walls.
 EMSCRIPTEN_KEEPALIVE const char* tessaro_convert(const char* name, const std::uint8_t* bytes, std::size_t size,
-                                                  std::int32_t target) {
+                                                  std::int32_t target, double file_bytes) {
   made = Made{};
   std::vector<std::string> lines{OpeningLine(name)};
   MapFile map;
@@ -97,6 +100,7 @@ EMSCRIPTEN_KEEPALIVE const char* tessaro_convert(const char* name, const std::ui
     return Report(lines);
   }
   const std::int32_t version = map.mapversion;
+  const std::string notes = ",\"notes\":" + List(ExtentNotes(map, static_cast<std::uint64_t>(file_bytes)));
   const std::string facts = ",\"version\":" + std::to_string(version) + ",\"sectors\":" +
                             std::to_string(map.numsectors) + ",\"walls\":" + std::to_string(map.numwalls) +
                             ",\"sprites\":" + std::to_string(map.numsprites);
@@ -134,8 +138,11 @@ EMSCRIPTEN_KEEPALIVE const char* tessaro_convert(const char* name, const std::ui
       WriteMap(map, made.output);
     }
   }
+  const std::vector<std::int32_t> tiles = TilesUsed(map);
+  const std::string used = ",\"tiles\":" + Quoted(TilesUsedLine(tiles)) + ",\"template\":" +
+                           Quoted(SwapScriptTemplate(tiles, output.empty() ? name : output));
   FreeMap(map);
-  return Report(lines, facts + ",\"output\":" + Quoted(output) + losses);
+  return Report(lines, facts + notes + used + ",\"output\":" + Quoted(output) + losses);
 }
 
 // How many of a group file's first bytes its directory takes, from its first 16 bytes and its
