@@ -1,40 +1,17 @@
 #include "grp/group_file.hpp"
 
-#include <algorithm>
 #include <array>
 #include <cstring>
 #include <new>
 
 #include "console/console.hpp"
-#include "map/map_format.hpp"
+#include "map/map_file.hpp"
 #include "map/map_messages.hpp"
 #include "platform/file_system.hpp"
 
 namespace tessaro {
 
 namespace {
-
-MapError FromFileStatus(FileStatus status, MapError otherwise) {
-  return status == FileStatus::NoHandle ? NoHandle : otherwise;
-}
-
-// A member's bytes, and not one byte of the members after it.
-class MemberSource final : public ByteSource {
- public:
-  MemberSource(InputFile& file, std::uint32_t size) : file_(file), left_(size), size_(size) {}
-  std::uint64_t Length() const override { return size_; }
-  bool Read(std::span<std::uint8_t> into, std::size_t& got) override {
-    got = 0;
-    if (file_.Read(into.first(std::min<std::size_t>(into.size(), left_)), got) != FileStatus::Ok) return false;
-    left_ -= static_cast<std::uint32_t>(got);
-    return true;
-  }
-
- private:
-  InputFile& file_;
-  std::uint32_t left_;
-  std::uint32_t size_;
-};
 
 MapError ReadDirectory(InputFile& file, std::vector<GroupMember>& members) {
   std::array<std::uint8_t, kGroupEntryBytes> first{};
@@ -76,7 +53,7 @@ MapError OpenGroupMember(const std::string& path, const GroupMember& member, std
   // The group may have been cut since its directory was read.
   if (member.offset + member.size > file.Length()) return SourceCorrupted;
   if (file.Seek(member.offset) != FileStatus::Ok) return IoError;
-  MemberSource source(file, member.size);
+  FileSource source(file, member.size);
   return ReadMap(source, map);
 }
 

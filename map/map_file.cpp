@@ -1,29 +1,23 @@
 #include "map/map_file.hpp"
 
+#include <algorithm>
+
 #include "console/console.hpp"
-#include "map/map_format.hpp"
 #include "map/map_messages.hpp"
-#include "platform/file_system.hpp"
 
 namespace tessaro {
-
-namespace {
 
 MapError FromFileStatus(FileStatus status, MapError otherwise) {
   return status == FileStatus::NoHandle ? NoHandle : otherwise;
 }
 
-class FileSource final : public ByteSource {
- public:
-  explicit FileSource(InputFile& file) : file_(file) {}
-  std::uint64_t Length() const override { return file_.Length(); }
-  bool Read(std::span<std::uint8_t> into, std::size_t& got) override { return file_.Read(into, got) == FileStatus::Ok; }
-
- private:
-  InputFile& file_;
-};
-
-}  // namespace
+bool FileSource::Read(std::span<std::uint8_t> into, std::size_t& got) {
+  got = 0;
+  const auto wanted = static_cast<std::size_t>(std::min<std::uint64_t>(into.size(), length_ - taken_));
+  if (file_.Read(into.first(wanted), got) != FileStatus::Ok) return false;
+  taken_ += got;
+  return true;
+}
 
 MapError OpenMap(const std::string& name, MapFile& map) {
   FreeMap(map);
@@ -35,7 +29,7 @@ MapError OpenMap(const std::string& name, MapFile& map) {
   InputFile file;
   const FileStatus opened = file.Open(found);
   if (opened != FileStatus::Ok) return FromFileStatus(opened, IoError);
-  FileSource source(file);
+  FileSource source(file, file.Length());
   return ReadMap(source, map);
 }
 

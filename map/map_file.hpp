@@ -5,8 +5,27 @@
 #include <string>
 
 #include "map/map.hpp"
+#include "map/map_format.hpp"
+#include "platform/file_system.hpp"
 
 namespace tessaro {
+
+// What a file system failure means for a map: no handle left, or `otherwise`.
+MapError FromFileStatus(FileStatus status, MapError otherwise);
+
+// A map's bytes in an open file, from its current position on: `length` bytes at most, and its
+// length is that, so that a map inside a larger file reads as one of its own.
+class FileSource final : public ByteSource {
+ public:
+  FileSource(InputFile& file, std::uint64_t length) : file_(file), length_(length) {}
+  std::uint64_t Length() const override { return length_; }
+  bool Read(std::span<std::uint8_t> into, std::size_t& got) override;
+
+ private:
+  InputFile& file_;
+  std::uint64_t length_;
+  std::uint64_t taken_ = 0;
+};
 
 // Reads a map file; prints ":: Opening <name>...". On failure the map is left empty.
 MapError OpenMap(const std::string& name, MapFile& map);
