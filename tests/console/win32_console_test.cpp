@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <string>
 #include <thread>
@@ -194,7 +195,10 @@ TEST_F(WindowsConsoleTest, LastRowScrolls) {
 TEST_F(WindowsConsoleTest, KeysAndWaits) {
   Type({Key('Y', 21, 'Y'), Key('Y', 21, 'Y', FALSE), Key(VK_SHIFT, 42, 0), Key(VK_UP, 72, 0), Key(VK_F5, 63, 0),
         Key('A', 30, 'a', TRUE, 2), Key(VK_RETURN, 28, '\r'), Key(VK_SHIFT, 42, 0), Key('Q', 16, 'q', FALSE)});
-  std::thread typist([this] {
+  // The key comes only once the wait has begun: one the layer has looked at before would never end it.
+  std::atomic<bool> waiting{false};
+  std::thread typist([this, &waiting] {
+    while (!waiting) std::this_thread::sleep_for(std::chrono::milliseconds(5));
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
     Type({Key('K', 37, 'k')});
   });
@@ -207,6 +211,7 @@ TEST_F(WindowsConsoleTest, KeysAndWaits) {
     CurrentTerminal().EndKeyInput();
     for (int n = 0; n < 6; ++n) keys.push_back(ReadKey());
     const auto start = std::chrono::steady_clock::now();
+    waiting = true;
     WaitKey();
     waited = std::chrono::steady_clock::now() - start;
     keys.push_back(ReadKey());
