@@ -35,7 +35,6 @@ MapError ReadDirectory(InputFile& file, std::vector<GroupMember>& members) {
 }  // namespace
 
 MapError ReadGroupFile(const std::string& path, std::vector<GroupMember>& members) {
-  members.clear();
   InputFile file;
   const FileStatus opened = file.Open(path);
   if (opened != FileStatus::Ok) return FromFileStatus(opened, IoError);

@@ -12,7 +12,7 @@
 namespace tessaro {
 
 // The members of the group file at `path` (spelled as the file system spells it), read from its
-// directory alone. SourceCorrupted when the directory is damaged.
+// directory alone. SourceCorrupted when the directory is damaged. `members` starts empty.
 MapError ReadGroupFile(const std::string& path, std::vector<GroupMember>& members);
 
 // Reads one member as OpenMap reads a map file, from its own bytes only, and prints

@@ -37,12 +37,14 @@ TEST(GroupDirectoryTest, MembersLieOneAfterAnotherBehindTheDirectory) {
   EXPECT_EQ(members[2].offset, 69u);
   EXPECT_EQ(members[2].size, 3u);
   EXPECT_TRUE(ReadGroupDirectory(directory, 80, members)) << "bytes after the last member are no damage";
+  EXPECT_EQ(members.size(), 3u);
   EXPECT_FALSE(ReadGroupDirectory(directory, 71, members)) << "the last member cut by one byte";
   EXPECT_TRUE(members.empty());
   EXPECT_FALSE(ReadGroupDirectory(Bytes(directory.begin(), directory.end() - 1), 72, members));
 
   EXPECT_EQ(GroupDirectoryBytes(Bytes(directory.begin(), directory.begin() + 15), 72), 0u);
   EXPECT_EQ(GroupDirectoryBytes(directory, 63), 0u);
+  EXPECT_FALSE(ReadGroupDirectory({}, 0, members));
   file[12] = file[13] = file[14] = file[15] = 0xFF;
   EXPECT_EQ(GroupDirectoryBytes(file, UINT64_MAX / 2), std::uint64_t{16} << 32) << "no count wraps";
   file[12] = file[13] = file[14] = file[15] = 0;
