@@ -82,7 +82,7 @@ const cases = parse(path.join(__dirname, 'page.cases')).map((c) => {
   const expected = c.files.map((file) => native(program, file.name, file.bytes, c.version, c.script)).map((made) => [
     made.lines.slice(script ? 1 : 0).join('\n'), made.made, made.output && sha(made.output),
     made.lines.some((line) => line.startsWith(':: Down')) && `Converting to v${c.version} loses:`, true]);
-  return { ...c, script, expected: expected.map((view) => view.map((part) => part || '').join(' | ')) };
+  return { ...c, script, expected: expected.map((view) => view.map((cell) => cell || '').join(' | ')) };
 });
 
 (async () => {
