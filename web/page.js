@@ -23,6 +23,8 @@
       worker = new Worker(workerUrl);
       worker.onerror = (event) => fail(event.message);
       worker.onmessage = ({ data }) => {
+        // A stray rejection in the worker is shown; a request that failed ends the worker and the rest.
+        if (data.id === undefined) return reportError(new Error(`In the converter: ${data.error}`));
         if (data.error !== undefined) return fail(data.error);
         waiting.get(data.id).resolve(data);
         waiting.delete(data.id);

@@ -20,6 +20,7 @@ async function webkit() {
   const server = net.createServer().listen(0), port = await once(server, 'listening').then(() => server.address().port);
   server.close();
   const driver = spawn('/usr/bin/WebKitWebDriver', [`--port=${port}`], { stdio: 'ignore' });
+  process.on('exit', () => driver.kill());
   const call = (method, to, body) => fetch(`http://127.0.0.1:${port}${to}`, { method, body: JSON.stringify(body) })
     .then((reply) => reply.json()).then(({ value }) => (value?.error ? Promise.reject(Error(value.message)) : value));
   for (let tries = 0; !(await call('GET', '/status').catch(() => tries > 99)); tries++) await sleep(100);
