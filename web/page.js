@@ -1,41 +1,38 @@
 'use strict';
-// The converter's page: files are read here and handed to the module in memory; nothing is sent.
+// The converter's page: it only builds what is shown. The maps are read and converted in a worker
+// made from the page's own text (a page opened from disk may load no other file), and nothing is sent.
 (() => {
   const $ = (id) => document.getElementById(id);
-  const maps = $('maps'), script = $('script'), version = $('version'), button = $('convert');
-  const results = $('results'), run = $('run'), status = $('status');
-  // The largest map is under 4 MiB and bytes after the records are ignored, so a huge file is cut
-  // rather than read whole. A script is only text, but one rule may stand anywhere in it.
-  const kMapBytes = 8 << 20, kScriptBytes = 64 << 20;
-  const tessaro = createTessaro();
-  let links = [];
+  const maps = $('maps'), script = $('script'), version = $('version'), button = $('convert'), stop = $('stop');
+  const results = $('results'), run = $('run'), status = $('status'), progress = $('progress');
+  const workerUrl = URL.createObjectURL(new Blob([$('converter').textContent], { type: 'text/javascript' }));
+  const waiting = new Map();  // request id: its promise's resolve and reject
+  let worker = null, asked = 0, links = [], current = null, image = null;
 
-  // The module reads texts and bytes in its own memory, texts up to a zero byte.
-  function call(m, fn, ...args) {
-    const taken = [];
-    const values = args.map((arg) => {
-      if (typeof arg !== 'string' && !(arg instanceof Uint8Array)) return arg;
-      const bytes = typeof arg === 'string' ? new TextEncoder().encode(arg) : arg;
-      const at = m._malloc(bytes.length + 1);
-      m.HEAPU8.set(bytes, at);
-      m.HEAPU8[at + bytes.length] = 0;
-      taken.push(at);
-      return at;
-    });
-    try {
-      return JSON.parse(m.UTF8ToString(fn(...values)));
-    } finally {
-      taken.forEach((at) => m._free(at));
-    }
+  // A converter that failed is dropped with the requests it had, and the next request starts another.
+  function fail(message) {
+    reportError(new Error(`The converter failed: ${message}`));
+    worker?.terminate();
+    worker = null;
+    waiting.forEach(({ reject }) => reject(new Error(message)));
+    waiting.clear();
   }
 
-  // null when the file cannot be read (gone or unreadable since it was chosen).
-  async function read(file, most) {
-    try {
-      return new Uint8Array(await file.slice(0, most).arrayBuffer());
-    } catch {
-      return null;
+  function ask(request) {
+    if (!worker) {
+      worker = new Worker(workerUrl);
+      worker.onerror = (event) => fail(event.message);
+      worker.onmessage = ({ data }) => {
+        // A stray rejection in the worker is shown; a request that failed ends the worker and the rest.
+        if (data.id === undefined) return reportError(new Error(`In the converter: ${data.error}`));
+        if (data.error !== undefined) return fail(data.error);
+        waiting.get(data.id).resolve(data);
+        waiting.delete(data.id);
+      };
     }
+    const id = ++asked;
+    worker.postMessage({ id, ...request });
+    return new Promise((resolve, reject) => waiting.set(id, { resolve, reject }));
   }
 
   function element(tag, className, text) {
@@ -45,50 +42,68 @@
     return made;
   }
 
-  const number = (n) => n.toLocaleString('en-US');
+  const number = (n) => `${n}`.replace(/\B(?=(\d{3})+$)/g, ',');
 
-  // Walls seen from above, scaled to fit, y down as in the editors; two-sided walls in red.
-  function drawing(m, name) {
-    const start = m._tessaro_walls() >> 2, walls = m.HEAP32.subarray(start, start + 5 * m._tessaro_wall_count());
-    let left = Infinity, top = Infinity, right = -Infinity, bottom = -Infinity;
-    for (let i = 0; i < walls.length; i += 5) {
-      left = Math.min(left, walls[i], walls[i + 2]);
-      right = Math.max(right, walls[i], walls[i + 2]);
-      top = Math.min(top, walls[i + 1], walls[i + 3]);
-      bottom = Math.max(bottom, walls[i + 1], walls[i + 3]);
+  // Little-endian RGBA: the background, one-sided walls, two-sided walls.
+  const kColours = [0xff1c1510, 0xffe8e8e8, 0xff4040ff];
+  const pause = () => new Promise((resolve) => setTimeout(resolve));
+
+  // Walls seen from above, scaled to fit, y down as in the editors; two-sided walls in red, drawn
+  // last so that passages stay visible where walls meet. Drawn pixel by pixel, a few milliseconds
+  // at a time: a canvas's own strokes of many long lines took seconds in some browsers.
+  async function draw(canvas, walls, [left, top, right, bottom]) {
+    // A new run has taken the image over.
+    if (!canvas.isConnected) return;
+    // One image for every drawing, as wide as each: fresh memory was slow to come by.
+    image ??= new ImageData(640, 640);
+    const { width, height } = canvas, pixels = new Uint32Array(image.data.buffer, 0, width * height);
+    const margin = 12, scale = Math.min((width - 2 * margin) / Math.max(1, right - left),
+                                        (height - 2 * margin) / Math.max(1, bottom - top));
+    const x = (value) => Math.round((width - (right - left) * scale) / 2 + (value - left) * scale);
+    const y = (value) => Math.round((height - (bottom - top) * scale) / 2 + (value - top) * scale);
+    pixels.fill(kColours[0]);
+    let since = performance.now();
+    for (const twoSided of [0, 1]) {
+      for (let i = 0; i < walls.length; i += 5) {
+        if (walls[i + 4] !== twoSided) continue;
+        // From the middle of the first pixel, a step along the longer axis at a time, two pixels thick.
+        const x1 = x(walls[i]), y1 = y(walls[i + 1]), dx = x(walls[i + 2]) - x1, dy = y(walls[i + 3]) - y1;
+        const steps = Math.max(Math.abs(dx), Math.abs(dy), 1), across = dx / steps, down = dy / steps;
+        const beside = Math.abs(dx) > Math.abs(dy) ? width : 1, colour = kColours[1 + twoSided];
+        let at = x1 + 0.5, to = y1 + 0.5;
+        for (let step = 0; step <= steps; step++, at += across, to += down) {
+          const pixel = (to | 0) * width + (at | 0);
+          pixels[pixel] = pixels[pixel + beside] = colour;
+        }
+        if (performance.now() - since > 10) {
+          await pause();
+          if (!canvas.isConnected) return;
+          since = performance.now();
+        }
+      }
+    }
+    // Kept in memory, not on the graphics card, where putting an image took 12 ms in WebKitGTK.
+    canvas.getContext('2d', { willReadFrequently: true }).putImageData(image, 0, 0, 0, 0, width, height);
+  }
+
+  function drawing(name, walls, bounds) {
+    const figure = element('figure');
+    if (!walls.length) {
+      figure.append(element('figcaption', '', 'No walls to draw.'));
+      return figure;
     }
     const canvas = element('canvas');
     // About the size it is shown at: a run of many maps keeps every drawing in memory.
     canvas.width = 640;
-    canvas.height = Math.min(640, Math.max(320, Math.round((640 * (bottom - top + 1)) / (right - left + 1)))) || 480;
+    const [left, top, right, bottom] = bounds;
+    canvas.height = Math.min(640, Math.max(320, Math.round((640 * (bottom - top + 1)) / (right - left + 1))));
     canvas.setAttribute('role', 'img');
     canvas.setAttribute('aria-label', `The walls of ${name} seen from above`);
-    const margin = 12;
-    const scale = Math.min((canvas.width - 2 * margin) / Math.max(1, right - left),
-                           (canvas.height - 2 * margin) / Math.max(1, bottom - top));
-    const x = (value) => (canvas.width - (right - left) * scale) / 2 + (value - left) * scale;
-    const y = (value) => (canvas.height - (bottom - top) * scale) / 2 + (value - top) * scale;
-    const context = canvas.getContext('2d');
-    context.fillStyle = '#10151c';
-    context.fillRect(0, 0, canvas.width, canvas.height);
-    context.lineWidth = 2;
-    // Red over white, so that passages stay visible where walls meet.
-    for (const [twoSided, colour] of [[0, '#e8e8e8'], [1, '#ff4040']]) {
-      context.beginPath();
-      for (let i = 0; i < walls.length; i += 5) {
-        if (walls[i + 4] !== twoSided) continue;
-        context.moveTo(x(walls[i]), y(walls[i + 1]));
-        context.lineTo(x(walls[i + 2]), y(walls[i + 3]));
-      }
-      context.strokeStyle = colour;
-      context.stroke();
-    }
-    const figure = element('figure');
     figure.append(canvas, element('figcaption', '', 'White: one-sided walls. Red: two-sided walls.'));
     return figure;
   }
 
-  function result(m, name, report) {
+  function result(name, { report, walls, bounds }) {
     const box = element('section', 'result');
     const text = element('div', 'text');
     box.append(text);
@@ -97,14 +112,11 @@
     text.append(element('p', 'facts', `Version ${report.version} · ${number(report.sectors)} sectors · ` +
                                      `${number(report.walls)} walls · ${number(report.sprites)} sprites`));
     if (report.output) {
-      const at = m._tessaro_output();
       const link = element('a', 'download', `Download ${report.output}`);
       link.download = report.output;
-      link.href = URL.createObjectURL(new Blob([m.HEAPU8.slice(at, at + m._tessaro_output_size())]));
-      links.push(link.href);
       text.append(link);
     }
-    box.append(drawing(m, name));
+    box.append(drawing(name, walls, bounds));
     if (report.loses) {
       const losses = element('div', 'loses'), list = element('ul');
       // Lines that name no changed record say what the step drops, though nothing in this map.
@@ -115,37 +127,58 @@
     return box;
   }
 
+  function busy(on) {
+    results.setAttribute('aria-busy', on);
+    stop.disabled = !on;
+  }
+
+  // A new run ends the one before at once: what that one still gets is dropped, not shown.
   async function convert() {
-    const chosen = [...maps.files], scriptFile = script.files[0], target = Number(version.value);
+    const chosen = [...maps.files], scriptFile = script.files[0];
     if (!chosen.length) {
       status.textContent = 'Choose one or more .map files first.';
       return;
     }
-    button.disabled = true;
+    if (current) current.stopped = true;
+    const mine = (current = { stopped: false });
+    links.forEach((link) => URL.revokeObjectURL(link));
+    links = [];
+    results.replaceChildren();
+    run.textContent = '';
+    Object.assign(progress, { hidden: false, max: chosen.length, value: 0 });
+    busy(true);
     try {
-      const m = await tessaro;
-      links.forEach((link) => URL.revokeObjectURL(link));
-      links = [];
-      results.replaceChildren();
-      // Every run starts afresh, so that no map gets the tiles of an earlier run's script. As in the
-      // program, a script that cannot be read leaves every tile as it is.
-      const bytes = (scriptFile && (await read(scriptFile, kScriptBytes))) || new Uint8Array();
-      run.textContent = call(m, m._tessaro_start, scriptFile?.name ?? '', bytes, bytes.length, scriptFile ? 1 : 0)
-        .lines.join('\n');
-      for (const [index, file] of chosen.entries()) {
-        status.textContent = `Converting ${file.name} (${index + 1} of ${chosen.length})…`;
-        // One map at a time, with the page drawn in between.
-        await new Promise((resolve) => setTimeout(resolve));
-        const bytes = await read(file, kMapBytes);
-        const report = bytes ? call(m, m._tessaro_convert, file.name, bytes, bytes.length, target)
-                             : { lines: [`:: Opening ${file.name}...`, '   I/O error'] };
-        results.append(result(m, file.name, report));
+      // Every run starts afresh, so that no map gets the tiles of an earlier run's script.
+      const started = await ask({ script: scriptFile, withScript: Boolean(scriptFile) });
+      if (mine !== current) return;
+      run.textContent = started.lines.join('\n');
+      for (const file of chosen) {
+        if (mine.stopped) break;
+        status.textContent = `Converting ${file.name} (${progress.value + 1} of ${chosen.length})…`;
+        const made = await ask({ map: file, target: Number(version.value) });
+        if (mine !== current) return;
+        const box = result(file.name, made);
+        const link = box.querySelector('a[download]'), canvas = box.querySelector('canvas');
+        results.append(box);
+        // The file and the drawing each in tasks of their own, so that the page answers in between.
+        if (link) {
+          await pause();
+          links.push((link.href = URL.createObjectURL(new Blob([made.output]))));
+        }
+        if (canvas) {
+          await pause();
+          await draw(canvas, made.walls, made.bounds);
+        }
+        if (mine !== current) return;
+        progress.value++;
       }
-      status.textContent = `${chosen.length} ${chosen.length === 1 ? 'map' : 'maps'} done.`;
+      const done = progress.value;
+      status.textContent = done < chosen.length ? `Stopped after ${done} of ${chosen.length} maps.`
+                                                : `${done} ${done === 1 ? 'map' : 'maps'} done.`;
     } catch (error) {
-      status.textContent = `The converter stopped: ${error}`;  // WebAssembly missing or blocked, or out of memory
+      if (mine === current) status.textContent = `The converter stopped: ${error.message}`;
     } finally {
-      button.disabled = false;
+      if (mine === current) busy(false);
     }
   }
 
@@ -155,7 +188,9 @@
     return transfer.files;
   };
 
+  ask({}).catch(() => {});  // the module starts while files are chosen; fail() shows what went wrong
   button.addEventListener('click', convert);
+  stop.addEventListener('click', () => { current.stopped = true; });
   $('no-script').addEventListener('click', () => { script.value = ''; });
   // Dropped text files are swap scripts (the last one counts); everything else is a map.
   let dragging = 0;

@@ -1,0 +1,55 @@
+'use strict';
+// The page's case table (page.cases, its lines in tests/README.md): each case's files made from their
+// sources, and what the native program prints and makes of one of them.
+const fs = require('fs'), os = require('os'), path = require('path'), { execFileSync } = require('child_process');
+const sizes = { 3: [30, 31, 38], 4: [32, 32, 40], 5: [37, 35, 38], 6: [37, 32, 43], 7: [40, 32, 44] };
+const escapes = { r: '\r', n: '\n', t: '\t' }, count = (n) => Buffer.from([n & 255, (n >> 8) & 255]);
+const unescape = (text) => text.replace(/\\(x..|[rnt])/g, (_, c) => escapes[c] ?? String.fromCharCode(`0${c}`));
+
+function source(given, random) {
+  const [kind, ...words] = given.split(' '), rest = words.join(' ');
+  if (kind === 'hex') return Buffer.concat(words.map((h) => Buffer.alloc(+(h.split('*')[1] ?? 1), parseInt(h, 16))));
+  if (kind === 'text') return Buffer.from(unescape(rest), 'latin1');
+  if (kind === 'cut') return source(words.slice(1).join(' '), random).subarray(0, +words[0]);
+  if (kind === 'random') {
+    const [version, ...given] = words.map(Number);
+    const counts = given.length ? given : [1 + random(40), 1 + random(80), random(40)];
+    // Bytes often 0 and 255, so that flags, slopes, links and tiles take their extreme values too.
+    const bytes = (n) => Buffer.from(Array.from({ length: n }, () => [0, 255, random(256)][random(3)]));
+    const pairs = counts.map((n, kind) => [count(n), bytes(n * sizes[version][kind])]);
+    // Up to version 4 the three counts stand together before the arrays, later each before its own.
+    const parts = version <= 4 ? [...pairs.map((pair) => pair[0]), ...pairs.map((pair) => pair[1])] : pairs.flat();
+    return Buffer.concat([Buffer.from([version, 0, 0, 0]), bytes(16), ...parts]);
+  }
+  return fs.readFileSync(path.join(__dirname, '../..', given));
+}
+
+exports.parse = (table) => {
+  const cases = [];
+  for (const line of fs.readFileSync(table, 'latin1').split('\n')) {
+    const [word, first, ...more] = line.split(' '), given = [first, ...more].join(' '), last = cases.at(-1);
+    if (word === '==') {
+      let state = 13;  // each case's random bytes the same every run, whatever comes before it
+      const random = (n) => ((state = (Math.imul(state, 1664525) + 1013904223) >>> 0) >>> 8) % n;
+      cases.push({ title: given, files: [], script: null, version: 7, within: Infinity, random });
+    } else if (word === 'file') {
+      const bytes = source(more.join(' '), last.random), [, from = 0, to = 0] = first.match(/\{(\d+)\.\.(\d+)\}/) ?? [];
+      for (let i = +from; i <= +to; i++) last.files.push({ name: first.replace(/\{.*\}/, i), bytes });
+    } else if (word === 'script') last.script = source(given, last.random);
+    else if (/^(version|within|stop|screenshot)$/.test(word)) last[word] = given ? +given : true;
+  }
+  return cases;
+};
+
+// The lines from the script's or the map's first on, and the file made ('' and null when none).
+exports.native = (program, name, bytes, target, script) => {
+  const folder = fs.mkdtempSync(path.join(os.tmpdir(), 'tessaro-native-'));
+  fs.writeFileSync(path.join(folder, name), bytes);
+  if (script) fs.writeFileSync(path.join(folder, 'swaps.txt'), script);
+  const words = ['-In', name, '-Version', `${target}`, '-R', ...(script ? ['-ST', 'swaps'] : [])];
+  const printed = execFileSync(path.resolve(program), words, { cwd: folder }).toString().split('\r\n');
+  const [made = ''] = fs.readdirSync(folder).filter((file) => file !== name && file !== 'swaps.txt');
+  const output = made ? fs.readFileSync(path.join(folder, made)) : null;
+  fs.rmSync(folder, { recursive: true });
+  return { lines: printed.slice(printed.findIndex((line) => /^:: (Loading|Opening)/.test(line)), -1), made, output };
+};

@@ -1,0 +1,80 @@
+'use strict';
+// The converter's worker: files are read, converted and measured here, one request at a time in
+// the order sent, so that the page stays free to draw and to answer however large a map is.
+// The largest map is under 4 MiB and bytes after the records are ignored, so a huge file is cut
+// rather than read whole. A script is only text, but one rule may stand anywhere in it.
+const kMapBytes = 8 << 20, kScriptBytes = 64 << 20;
+// Fresh memory is slow to come by: the first largest map took twice as long as the next. So the
+// module touches what such a map needs once, while the page waits for files.
+const tessaro = createTessaro().then((m) => {
+  const block = m._malloc(4 * kMapBytes);
+  m.HEAPU8.fill(0, block, block + 4 * kMapBytes);
+  m._free(block);
+  return m;
+});
+let queue = Promise.resolve();
+
+// A worker's unhandled rejection reaches no one unless it is passed on.
+addEventListener('unhandledrejection', (event) => postMessage({ error: `${event.reason}` }));
+
+// The module reads texts and bytes in its own memory, texts up to a zero byte.
+function call(m, fn, ...args) {
+  const taken = [];
+  const values = args.map((arg) => {
+    if (typeof arg !== 'string' && !(arg instanceof Uint8Array)) return arg;
+    const bytes = typeof arg === 'string' ? new TextEncoder().encode(arg) : arg;
+    const at = m._malloc(bytes.length + 1);
+    m.HEAPU8.set(bytes, at);
+    m.HEAPU8[at + bytes.length] = 0;
+    taken.push(at);
+    return at;
+  });
+  try {
+    return JSON.parse(m.UTF8ToString(fn(...values)));
+  } finally {
+    taken.forEach((at) => m._free(at));
+  }
+}
+
+// null when the file cannot be read (gone or unreadable since it was chosen).
+async function read(file, most) {
+  try {
+    return new Uint8Array(await file.slice(0, most).arrayBuffer());
+  } catch {
+    return null;
+  }
+}
+
+// Where the walls reach: left, top, right, bottom (x1, y1, x2, y2, two-sided: five numbers a wall).
+function bounds(walls) {
+  const reach = [Infinity, Infinity, -Infinity, -Infinity];
+  for (let i = 0; i < walls.length; i += 5) {
+    reach[0] = Math.min(reach[0], walls[i], walls[i + 2]);
+    reach[1] = Math.min(reach[1], walls[i + 1], walls[i + 3]);
+    reach[2] = Math.max(reach[2], walls[i], walls[i + 2]);
+    reach[3] = Math.max(reach[3], walls[i + 1], walls[i + 3]);
+  }
+  return reach;
+}
+
+// {script, withScript} starts a run; {map, target} converts one map of it. Files come as File objects.
+async function answer({ id, script, withScript, map, target }) {
+  const m = await tessaro;
+  if (!map) {
+    // As in the program, a script that cannot be read leaves every tile as it is.
+    const bytes = (script && (await read(script, kScriptBytes))) || new Uint8Array();
+    const started = call(m, m._tessaro_start, script?.name ?? '', bytes, bytes.length, withScript ? 1 : 0);
+    return postMessage({ id, lines: started.lines });
+  }
+  const bytes = await read(map, kMapBytes);
+  if (!bytes) return postMessage({ id, report: { lines: [`:: Opening ${map.name}...`, '   I/O error'] } });
+  const report = call(m, m._tessaro_convert, map.name, bytes, bytes.length, target);
+  const at = m._tessaro_output(), start = m._tessaro_walls() >> 2;
+  const output = m.HEAPU8.slice(at, at + m._tessaro_output_size()).buffer;
+  const walls = m.HEAP32.slice(start, start + 5 * m._tessaro_wall_count());
+  postMessage({ id, report, output, walls, bounds: bounds(walls) }, [output, walls.buffer]);
+}
+
+onmessage = ({ data }) => {
+  queue = queue.then(() => answer(data)).catch((error) => postMessage({ id: data.id, error: `${error}` }));
+};
