@@ -10,7 +10,6 @@ namespace tessaro {
 
 std::vector<std::int32_t> TilesUsed(const MapFile& map) {
   std::vector<std::int32_t> tiles;
-  if (!IsKnownVersion(map.mapversion)) return tiles;
   for (const auto& [kind, fields] : kTileFieldsByKind) {
     const RecordLayout& layout = LayoutOf(map.mapversion, kind);
     const std::uint8_t* bytes = RecordBytes(map, kind).data();

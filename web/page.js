@@ -103,6 +103,14 @@
     return figure;
   }
 
+  // A download of bytes made elsewhere; its address is given back when the next run starts.
+  function download(className, text, name, bytes) {
+    const link = element('a', className, text);
+    link.download = name;
+    links.push((link.href = URL.createObjectURL(new Blob([bytes]))));
+    return link;
+  }
+
   function result(name, { report, walls, bounds }) {
     const box = element('section', 'result');
     const text = element('div', 'text');
@@ -111,11 +119,17 @@
     if (report.version === undefined) return box;
     text.append(element('p', 'facts', `Version ${report.version} · ${number(report.sectors)} sectors · ` +
                                      `${number(report.walls)} walls · ${number(report.sprites)} sprites`));
+    if (report.notes.length) text.append(element('p', 'notes', report.notes.join(' ')));
     if (report.output) {
       const link = element('a', 'download', `Download ${report.output}`);
       link.download = report.output;
       text.append(link);
     }
+    // The script keeps every tile; edited, it renumbers them in the program or in this page.
+    const named = (report.output || name.split('/').pop()).replace(/\.map$/i, '');
+    const tiles = element('p', 'tiles', report.tiles);
+    tiles.append(' ', download('template', 'Swap script of these tiles', `${named}_tiles.txt`, report.template));
+    text.append(tiles);
     box.append(drawing(name, walls, bounds));
     if (report.loses) {
       const losses = element('div', 'loses'), list = element('ul');
@@ -125,6 +139,19 @@
       box.append(losses);
     }
     return box;
+  }
+
+  // The maps a chosen file holds: the file itself, or the maps of a group file in the order of its
+  // directory, each read from its own bytes. A damaged group, or a member whose name is no plain
+  // file name, comes with its lines already made.
+  async function* mapsOf(file) {
+    if (!/\.grp$/i.test(file.name)) return yield { title: file.name, map: file };
+    const listed = await ask({ group: file });
+    if (!listed.members) return yield { title: file.name, made: { report: listed } };
+    progress.max += listed.members.length - 1;
+    for (const member of listed.members) {
+      yield member.lines ? { title: member.title, made: { report: member } } : { title: member.title, map: file, member };
+    }
   }
 
   function busy(on) {
@@ -152,28 +179,32 @@
       const started = await ask({ script: scriptFile, withScript: Boolean(scriptFile) });
       if (mine !== current) return;
       run.textContent = started.lines.join('\n');
-      for (const file of chosen) {
-        if (mine.stopped) break;
-        status.textContent = `Converting ${file.name} (${progress.value + 1} of ${chosen.length})…`;
-        const made = await ask({ map: file, target: Number(version.value) });
-        if (mine !== current) return;
-        const box = result(file.name, made);
-        const link = box.querySelector('a[download]'), canvas = box.querySelector('canvas');
-        results.append(box);
-        // The file and the drawing each in tasks of their own, so that the page answers in between.
-        if (link) {
-          await pause();
-          links.push((link.href = URL.createObjectURL(new Blob([made.output]))));
+      let count = 0;
+      run: for (const file of chosen) {
+        for await (const { title, map, member, made: listed } of mapsOf(file)) {
+          if (mine !== current) return;
+          if (mine.stopped) break run;
+          status.textContent = `Converting ${title} (${++count} of ${progress.max})…`;
+          const made = listed ?? (await ask({ map, member, target: Number(version.value) }));
+          if (mine !== current) return;
+          const box = result(title, made);
+          const link = box.querySelector('a.download'), canvas = box.querySelector('canvas');
+          results.append(box);
+          // The file and the drawing each in tasks of their own, so that the page answers in between.
+          if (link) {
+            await pause();
+            links.push((link.href = URL.createObjectURL(new Blob([made.output]))));
+          }
+          if (canvas) {
+            await pause();
+            await draw(canvas, made.walls, made.bounds);
+          }
+          if (mine !== current) return;
+          progress.value++;
         }
-        if (canvas) {
-          await pause();
-          await draw(canvas, made.walls, made.bounds);
-        }
-        if (mine !== current) return;
-        progress.value++;
       }
       const done = progress.value;
-      status.textContent = done < chosen.length ? `Stopped after ${done} of ${chosen.length} maps.`
+      status.textContent = done < progress.max ? `Stopped after ${done} of ${progress.max} maps.`
                                                 : `${done} ${done === 1 ? 'map' : 'maps'} done.`;
     } catch (error) {
       if (mine === current) status.textContent = `The converter stopped: ${error.message}`;

@@ -18,23 +18,24 @@ let queue = Promise.resolve();
 addEventListener('unhandledrejection', (event) => postMessage({ error: `${event.reason}` }));
 
 // The module reads texts and bytes in its own memory, texts up to a zero byte.
-function call(m, fn, ...args) {
+function given(m, fn, ...args) {
   const taken = [];
-  const values = args.map((arg) => {
-    if (typeof arg !== 'string' && !(arg instanceof Uint8Array)) return arg;
-    const bytes = typeof arg === 'string' ? new TextEncoder().encode(arg) : arg;
-    const at = m._malloc(bytes.length + 1);
-    m.HEAPU8.set(bytes, at);
-    m.HEAPU8[at + bytes.length] = 0;
-    taken.push(at);
-    return at;
-  });
   try {
-    return JSON.parse(m.UTF8ToString(fn(...values)));
+    return fn(...args.map((arg) => {
+      if (typeof arg !== 'string' && !(arg instanceof Uint8Array)) return arg;
+      const bytes = typeof arg === 'string' ? new TextEncoder().encode(arg) : arg;
+      const at = m._malloc(bytes.length + 1);
+      if (!at) throw new RangeError('no memory left for the file');  // else its bytes would overwrite the module's
+      m.HEAPU8.set(bytes, at);
+      m.HEAPU8[at + bytes.length] = 0;
+      taken.push(at);
+      return at;
+    }));
   } finally {
     taken.forEach((at) => m._free(at));
   }
 }
+const call = (m, fn, ...args) => JSON.parse(m.UTF8ToString(given(m, fn, ...args)));
 
 // null when the file cannot be read (gone or unreadable since it was chosen).
 async function read(file, most) {
@@ -57,18 +58,34 @@ function bounds(walls) {
   return reach;
 }
 
-// {script, withScript} starts a run; {map, target} converts one map of it. Files come as File objects.
-async function answer({ id, script, withScript, map, target }) {
+// A group file's maps, from its directory alone: its first 16 bytes say how long the directory is.
+async function group(m, file) {
+  const first = (await read(file, 16)) ?? new Uint8Array();
+  const length = given(m, m._tessaro_group_directory_bytes, first, first.length, file.size);
+  const directory = (length && (await read(file, length))) || first;
+  try {
+    return call(m, m._tessaro_group, file.name, directory, directory.length, file.size);
+  } catch {
+    // A directory too large for memory is no game's: the group is damaged, as the program says.
+    return call(m, m._tessaro_group, file.name, first, first.length, file.size);
+  }
+}
+
+// {script, withScript} starts a run; {group} lists a group file's maps; {map, target, member}
+// converts one map of the run: a file, or a member of a group file from its own bytes only.
+async function answer({ id, script, withScript, group: grouped, map, target, member }) {
   const m = await tessaro;
+  if (grouped) return postMessage({ id, ...(await group(m, grouped)) });
   if (!map) {
     // As in the program, a script that cannot be read leaves every tile as it is.
     const bytes = (script && (await read(script, kScriptBytes))) || new Uint8Array();
     const started = call(m, m._tessaro_start, script?.name ?? '', bytes, bytes.length, withScript ? 1 : 0);
     return postMessage({ id, lines: started.lines });
   }
-  const bytes = await read(map, kMapBytes);
-  if (!bytes) return postMessage({ id, report: { lines: [`:: Opening ${map.name}...`, '   I/O error'] } });
-  const report = call(m, m._tessaro_convert, map.name, bytes, bytes.length, target);
+  const title = member?.title ?? map.name, size = member?.size ?? map.size;
+  const bytes = await read(member ? map.slice(member.offset, member.offset + size) : map, kMapBytes);
+  if (!bytes) return postMessage({ id, report: { lines: [`:: Opening ${title}...`, '   I/O error'] } });
+  const report = call(m, m._tessaro_convert, title, bytes, bytes.length, target, size);
   const at = m._tessaro_output(), start = m._tessaro_walls() >> 2;
   const output = m.HEAPU8.slice(at, at + m._tessaro_output_size()).buffer;
   const walls = m.HEAP32.slice(start, start + 5 * m._tessaro_wall_count());

@@ -165,6 +165,7 @@ TEST(TilesUsedTest, DistinctTilesInRunsAndATemplateThatChangesNothing) {
     MapFile renumbered = map;
     ASSERT_EQ(RenumberTiles(renumbered, table), Ok);
     EXPECT_TRUE(testing::SameMap(renumbered, map)) << text;
+    EXPECT_NE(text.find("\n; Tiles below 0 or above 6000, which a script cannot renumber: -5, 7000\n"), std::string::npos);
   }
 }
 

@@ -10,7 +10,17 @@ function source(given, random) {
   const [kind, ...words] = given.split(' '), rest = words.join(' ');
   if (kind === 'hex') return Buffer.concat(words.map((h) => Buffer.alloc(+(h.split('*')[1] ?? 1), parseInt(h, 16))));
   if (kind === 'text') return Buffer.from(unescape(rest), 'latin1');
-  if (kind === 'cut') return source(words.slice(1).join(' '), random).subarray(0, +words[0]);
+  if (kind === 'cut') {  // the first N bytes, zeros added past the end
+    const bytes = source(words.slice(1).join(' '), random);
+    return Buffer.concat([bytes, Buffer.alloc(Math.max(0, +words[0] - bytes.length))]).subarray(0, +words[0]);
+  }
+  if (kind === 'group') {  // "group E1L1.MAP=samples/v6/courtyard.map; NOTE.TXT=text hi": a group file of those members
+    const members = rest.split(';').map((member) => member.trim().split('=')).map(([name, ...given]) =>
+      [Buffer.from(unescape(name), 'latin1'), source(given.join('='), random)]);
+    const entry = ([name, bytes]) => Buffer.concat([name, Buffer.alloc(12 - name.length), count(bytes.length), count(bytes.length >> 16)]);
+    return Buffer.concat([Buffer.from('TESTGROUP...'), count(members.length), count(0), ...members.map(entry),
+                          ...members.map((member) => member[1])]);
+  }
   if (kind === 'random') {
     const [version, ...given] = words.map(Number);
     const counts = given.length ? given : [1 + random(40), 1 + random(80), random(40)];
@@ -31,7 +41,7 @@ exports.parse = (table) => {
     if (word === '==') {
       let state = 13;  // each case's random bytes the same every run, whatever comes before it
       const random = (n) => ((state = (Math.imul(state, 1664525) + 1013904223) >>> 0) >>> 8) % n;
-      cases.push({ title: given, files: [], script: null, version: 7, within: Infinity, random });
+      cases.push({ title: given, files: [], script: null, version: 7, within: Infinity, random, shows: [] });
     } else if (word === 'file') {
       const bytes = source(more.join(' '), last.random), [, from = 0, to = 0] = first.match(/\{(\d+)\.\.(\d+)\}/) ?? [];
       for (let i = +from; i <= +to; i++) last.files.push({ name: first.replace(/\{.*\}/, i), bytes });
@@ -41,15 +51,21 @@ exports.parse = (table) => {
   return cases;
 };
 
-// The lines from the script's or the map's first on, and the file made ('' and null when none).
+// What the native program prints and makes of one file: the script's line, then for each map (a group file holds
+// many) its lines from its ":: Opening" on, the name of the file its ":: Saving" line names ('' for none) and its bytes.
 exports.native = (program, name, bytes, target, script) => {
   const folder = fs.mkdtempSync(path.join(os.tmpdir(), 'tessaro-native-'));
   fs.writeFileSync(path.join(folder, name), bytes);
   if (script) fs.writeFileSync(path.join(folder, 'swaps.txt'), script);
   const words = ['-In', name, '-Version', `${target}`, '-R', ...(script ? ['-ST', 'swaps'] : [])];
   const printed = execFileSync(path.resolve(program), words, { cwd: folder }).toString().split('\r\n');
-  const [made = ''] = fs.readdirSync(folder).filter((file) => file !== name && file !== 'swaps.txt');
-  const output = made ? fs.readFileSync(path.join(folder, made)) : null;
+  const loading = [], maps = [];
+  for (const line of printed.slice(printed.findIndex((line) => /^:: (Loading|Opening)/.test(line)), -1)) {
+    if (line.startsWith(':: Opening ')) maps.push({ lines: [], made: '', output: null });
+    (maps.at(-1)?.lines ?? loading).push(line);
+    const [, made] = line.match(/^:: Saving (.*)\.\.\.$/) ?? [];
+    if (made) Object.assign(maps.at(-1), { made, output: fs.readFileSync(path.join(folder, made)) });
+  }
   fs.rmSync(folder, { recursive: true });
-  return { lines: printed.slice(printed.findIndex((line) => /^:: (Loading|Opening)/.test(line)), -1), made, output };
+  return { loading, maps };
 };

@@ -14,15 +14,26 @@ const ask = (data) => new Promise((answer) => (worker.postMessage = answer) && w
     // A map given under many names is converted once.
     for (const { name, bytes } of new Map(files.map((file) => [file.bytes.toString('base64'), file])).values()) {
       for (const given of script ? [null, script] : [null]) for (let target = 3; target <= 7; target++) {
-        const expected = native(program, name, bytes, target, given);
+        const expected = native(program, name, bytes, target, given), file = new File([bytes], name);
         const { lines } = await ask({ script: given && new File([given], 'swaps.txt'), withScript: Boolean(given) });
-        const { report, output } = await ask({ map: new File([bytes], name), target });
-        const shown = [...lines, ...report.lines], made = report.output ?? '';
-        if (`${shown}` !== `${expected.lines}` || made !== expected.made ||
-            (made && !expected.output.equals(Buffer.from(output)))) {
-          differences++, console.log(`${name} to v${target}${given ? ' (script)' : ''}: ${expected.lines} | ${shown}`);
-        } else if (made) same++, pairs.add(`${report.version}>${target}`);
-        else messages++;
+        // A group file's maps as the page takes them: a damaged group and unplain names come with their lines.
+        const members = /\.grp$/i.test(name) ? ((listed) => listed.members ?? [listed])(await ask({ group: file })) : [undefined];
+        const made = [];
+        for (const member of members) made.push(member?.lines ? { report: member } : await ask({ map: file, member, target }));
+        if (`${lines}` !== `${expected.loading}` || made.length !== expected.maps.length) {
+          differences++, console.log(`${name} to v${target}: ${expected.loading} | ${lines}; ${made.length} maps`);
+        }
+        made.forEach(({ report, output }, i) => {
+          const want = expected.maps[i] ?? {}, shown = report.lines, file = report.output ?? '';
+          if (`${shown}` !== `${want.lines}` || file !== want.made || (file && !want.output.equals(Buffer.from(output)))) {
+            differences++, console.log(`${name} to v${target}${given ? ' (script)' : ''}: ${want.lines} | ${shown}`);
+          } else if (file) same++, pairs.add(`${report.version}>${target}`);
+          else messages++;
+          // The tiles' swap script, unedited, loads in the program and changes no byte.
+          if (file && !given && !native(program, name, bytes, target, report.template).maps[i].output.equals(want.output)) {
+            differences++, console.log(`${name} to v${target}: the tiles' script changed the map`);
+          }
+        });
       }
     }
   }
