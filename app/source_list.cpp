@@ -31,7 +31,8 @@ struct GroupPattern {
 bool NamesGroup(const PathParts& parts, GroupPattern& pattern) {
   const std::string_view folder = std::string_view(parts.directory).substr(0, parts.directory.size() - 1);
   if (!parts.directory.empty() && IsGroupFileName(folder)) {
-    pattern = {SplitPath(folder), parts.name};
+    // "game.grp/" alone, which -In makes "game.grp/.map", names the whole group as a folder would.
+    pattern = {SplitPath(folder), parts.name == kMapExtension ? "" : parts.name};
     return true;
   }
   const std::string_view name = parts.name;

@@ -279,6 +279,8 @@ TEST(MapReportTest, ExtentNotesSayWhatAShortOrLongFileLost) {
   EXPECT_EQ(notes(large, -(300 * 44 + 2 + 1000 * 32 - 5)),
             "The file ends 31,997 bytes early: its last records were read as zeros.|"
             "Read as zeros: walls 1,000 to 1,999, the number of sprites.|");
+  EXPECT_EQ(notes(large, -(300 * 44 + 2)),
+            "The file ends 2 bytes early: its last records were read as zeros.|Read as zeros: the number of sprites.|");
   EXPECT_EQ(notes(EmptyMap(3, 5, 10, 2), -(4 * 30 + 10 * 31 + 2 * 38 - 1)),
             "The file ends 505 bytes early: its last records were read as zeros.|"
             "Read as zeros: sectors 1 to 4, walls 0 to 9, sprites 0 to 1.|");
