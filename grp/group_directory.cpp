@@ -38,7 +38,7 @@ bool ReadGroupDirectory(std::span<const std::uint8_t> directory, std::uint64_t f
   const std::uint64_t bytes = GroupDirectoryBytes(directory, file_length);
   if (bytes == 0 || bytes != directory.size()) return false;
   std::uint64_t offset = bytes;
-  for (std::uint64_t at = kGroupEntryBytes; at < bytes; at += kGroupEntryBytes) {
+  for (std::size_t at = kGroupEntryBytes; at < directory.size(); at += kGroupEntryBytes) {
     const std::uint8_t* entry = &directory[at];
     const auto name_end = std::find(entry, entry + kNameBytes, std::uint8_t{0});
     GroupMember member{std::string(entry, name_end), offset, LoadUnsigned32(entry + kNameBytes)};

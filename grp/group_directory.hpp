@@ -3,6 +3,7 @@
 // the program and the browser page read a member without reading the rest.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -13,7 +14,7 @@ namespace tessaro {
 
 // The directory's first entry holds 12 signature bytes and the member count; every other entry a
 // member's 12-byte name (zero-padded) and its size, all little-endian.
-inline constexpr std::uint64_t kGroupEntryBytes = 16;
+inline constexpr std::size_t kGroupEntryBytes = 16;
 
 struct GroupMember {
   std::string name;          // up to 12 bytes, as the directory spells it
