@@ -29,8 +29,9 @@ struct GroupPattern {
 
 // "game.grp/e1l1.map" names members of game.grp; "game.grp.map", the whole group.
 bool NamesGroup(const PathParts& parts, GroupPattern& pattern) {
-  const std::string_view folder = std::string_view(parts.directory).substr(0, parts.directory.size() - 1);
-  if (!parts.directory.empty() && IsGroupFileName(folder)) {
+  std::string_view folder = parts.directory;
+  if (!folder.empty()) folder.remove_suffix(1);  // the "/" that ends it
+  if (IsGroupFileName(folder)) {
     // "game.grp/" alone, which -In makes "game.grp/.map", names the whole group as a folder would.
     pattern = {SplitPath(folder), parts.name == kMapExtension ? "" : parts.name};
     return true;
