@@ -106,9 +106,10 @@ void SaveGroupFile(const std::string& path, const std::vector<std::pair<std::str
   }
   std::ofstream out(path, std::ios::binary);
   out << directory;
+  // The other members come first in the directory: zeros of their sizes.
   const std::string zeros(kFillerMember, '\0');
-  for (std::uint64_t left = filler; left > 0; left -= std::min(left, kFillerMember)) {
-    out.write(zeros.data(), static_cast<std::streamsize>(std::min(left, kFillerMember)));
+  for (std::size_t i = 0; i + members.size() < entries.size(); ++i) {
+    out.write(zeros.data(), static_cast<std::streamsize>(entries[i].second));
   }
   for (const auto& member : members) out << member.second;
   if (!out) Fail("cannot write " + path);

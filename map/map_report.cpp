@@ -39,6 +39,10 @@ std::string FieldPhrase(Field field) {
   return std::string(FieldName(field));
 }
 
+std::string KindName(RecordKind kind) {
+  return kind == RecordKind::Sector ? "sector" : kind == RecordKind::Wall ? "wall" : "sprite";
+}
+
 std::string WithCommas(std::int64_t number) {
   std::string digits = std::to_string(number);
   for (auto at = static_cast<std::ptrdiff_t>(digits.size()) - 3; at > 0; at -= 3) {
@@ -95,9 +99,9 @@ std::vector<FieldLoss> LossesDownTo(const MapFile& map, std::int32_t target) {
 }
 
 std::string LossLine(const FieldLoss& loss) {
-  const std::string_view kind = loss.kind == RecordKind::Sector ? "sector" : loss.kind == RecordKind::Wall ? "wall" : "sprite";
-  return std::string(kind) + " " + FieldPhrase(loss.field) + ": " + WithCommas(loss.changed) + " of " +
-         WithCommas(loss.records) + " " + std::string(kind) + "s";
+  const std::string kind = KindName(loss.kind);
+  return kind + " " + FieldPhrase(loss.field) + ": " + WithCommas(loss.changed) + " of " + WithCommas(loss.records) +
+         " " + kind + "s";
 }
 
 std::vector<std::string> ExtentNotes(const MapFile& map, std::uint64_t file_bytes) {
@@ -128,7 +132,7 @@ std::vector<std::string> ExtentNotes(const MapFile& map, std::uint64_t file_byte
   for (std::size_t i = 1; i < pieces.size(); start += pieces[i].size(), ++i) {
     if (pieces[i].empty() || start + pieces[i].size() <= file_bytes) continue;
     const auto [kind, records] = kinds[i];
-    const std::string name = kind == Sector ? "sector" : kind == Wall ? "wall" : "sprite";
+    const std::string name = KindName(kind);
     const auto first = static_cast<std::int64_t>(file_bytes > start ? (file_bytes - start) / LayoutOf(map.mapversion, kind).size : 0);
     const std::int64_t last = RecordCount(map, kind) - 1;
     const std::string what = !records     ? "the number of " + name + "s"

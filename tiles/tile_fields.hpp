@@ -18,7 +18,7 @@ struct TileFields {
 };
 
 inline constexpr TileFields kTileFieldsByKind[] = {{RecordKind::Sector, kSectorTileFields},
-                                             {RecordKind::Wall, kWallTileFields},
-                                             {RecordKind::Sprite, kSpriteTileFields}};
+                                                   {RecordKind::Wall, kWallTileFields},
+                                                   {RecordKind::Sprite, kSpriteTileFields}};
 
 }  // namespace tessaro

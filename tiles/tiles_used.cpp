@@ -53,7 +53,10 @@ std::string SwapScriptTemplate(const std::vector<std::int32_t>& tiles, std::stri
       text += std::to_string(tile) + ", " + std::to_string(tile) + "\n";
     }
   }
-  if (!unnamed.empty()) text += "; Tiles below 0 or above 6000, which a script cannot renumber: " + unnamed + "\n";
+  if (!unnamed.empty()) {
+    text += "; Tiles below 0 or above " + std::to_string(TileSwapTable::kHighestTile) +
+            ", which a script cannot renumber: " + unnamed + "\n";
+  }
   return text;
 }
 
