@@ -4,6 +4,7 @@
 #include "console/console.hpp"
 #include "grp/group_file.hpp"
 #include "map/conversion.hpp"
+#include "map/file_fit.hpp"
 #include "map/map_file.hpp"
 #include "map/map_messages.hpp"
 #include "tiles/replace_tiles.hpp"
@@ -12,12 +13,19 @@ namespace tessaro {
 
 namespace {
 
+// Opens the entry's map and says what its file lost, if anything.
 MapError OpenEntry(const SourceEntry& entry, MapFile& map) {
   if (entry.problem != Ok) {
     PrintText(OpeningLine(entry.title), true);
     return entry.problem;
   }
-  return entry.group.empty() ? OpenMap(entry.title, map) : OpenGroupMember(entry.group, entry.member, entry.title, map);
+  SourceExtent extent;
+  const MapError opened = entry.group.empty() ? OpenMap(entry.title, map, &extent)
+                                              : OpenGroupMember(entry.group, entry.member, entry.title, map, &extent);
+  if (opened == Ok) {
+    for (const std::string& line : FitLines(FitOf(map, extent))) PrintText(line, true);
+  }
+  return opened;
 }
 
 // Saves unless the output lies inside a group file or an existing one is to be kept.

@@ -42,7 +42,7 @@ MapError ReadGroupFile(const std::string& path, std::vector<GroupMember>& member
 }
 
 MapError OpenGroupMember(const std::string& path, const GroupMember& member, std::string_view title,
-                         MapFile& map) {
+                         MapFile& map, SourceExtent* extent) {
   FreeMap(map);
   PrintText(OpeningLine(title), true);
   if (!IsPlainMemberName(member.name)) return MemberNameNotPlain;
@@ -53,7 +53,7 @@ MapError OpenGroupMember(const std::string& path, const GroupMember& member, std
   if (member.offset + member.size > file.Length()) return SourceCorrupted;
   if (file.Seek(member.offset) != FileStatus::Ok) return IoError;
   FileSource source(file, member.size);
-  return ReadMap(source, map);
+  return ReadMap(source, map, extent);
 }
 
 bool IsInsideGroupFile(std::string_view path) {

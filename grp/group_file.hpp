@@ -8,6 +8,7 @@
 
 #include "grp/group_directory.hpp"
 #include "map/map.hpp"
+#include "map/map_format.hpp"
 
 namespace tessaro {
 
@@ -18,7 +19,7 @@ MapError ReadGroupFile(const std::string& path, std::vector<GroupMember>& member
 // Reads one member as OpenMap reads a map file, from its own bytes only, and prints
 // ":: Opening <title>...". A member whose name is not a plain file name is never read.
 MapError OpenGroupMember(const std::string& path, const GroupMember& member, std::string_view title,
-                         MapFile& map);
+                         MapFile& map, SourceExtent* extent = nullptr);
 
 // Whether a folder of `path` is a group file: nothing may be written into one.
 bool IsInsideGroupFile(std::string_view path);
