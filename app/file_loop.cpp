@@ -1,6 +1,7 @@
 #include "app/file_loop.hpp"
 
 #include "app/overwrite.hpp"
+#include "app/paths.hpp"
 #include "console/console.hpp"
 #include "grp/group_file.hpp"
 #include "map/conversion.hpp"
@@ -39,6 +40,13 @@ void SaveOutput(RunState& state, const MapFile& map) {
   PrintMapError(state.RunError);
 }
 
+// Where the entry's map goes: beside its source, or into the -Out folder under the same name.
+std::string OutputFor(const SourceEntry& entry, const std::string& folder) {
+  if (folder.empty()) return entry.output;
+  const std::string name = SplitPath(entry.output).name;
+  return folder == "." ? name : folder.back() == '/' ? folder + name : folder + "/" + name;
+}
+
 // Converts the map to the target version; on a failed step prints its message.
 bool ConvertToTarget(MapFile& map, std::int32_t target, std::int32_t& error) {
   PrintText(ConversionLine(map.mapversion, target), true);
@@ -53,8 +61,8 @@ bool ConvertToTarget(MapFile& map, std::int32_t target, std::int32_t& error) {
 
 }  // namespace
 
-void ConvertFile(const SourceEntry& entry, RunState& state, MapFile& map, const TileSwapTable& table) {
-  if (state.OutputPath.empty()) state.OutputPath = entry.output;
+bool ConvertFile(const SourceEntry& entry, RunState& state, MapFile& map, const TileSwapTable& table) {
+  if (state.OutputPath.empty()) state.OutputPath = OutputFor(entry, state.OutputFolder);
   state.RunError = OpenEntry(entry, map);
   if (state.RunError != Ok) {
     FreeMap(map);
@@ -69,6 +77,7 @@ void ConvertFile(const SourceEntry& entry, RunState& state, MapFile& map, const 
   }
   state.OutputPath.clear();
   FreeMap(map);
+  return state.RunError == Ok || state.RunError == NoConversionNeeded;
 }
 
 }  // namespace tessaro
