@@ -2,6 +2,7 @@
 #include <algorithm>
 
 #include "check/map_check.hpp"
+#include "map/records.hpp"
 
 namespace tessaro {
 
@@ -40,9 +41,10 @@ std::string Sentence(const Problem& p, const FileFit& fit, const Words& w) {
   switch (p.code) {
     case FileShort: {
       const std::string zeroed = ZeroedText(fit, w.commas());
-      return "the file ends " + w.Count(a, "byte") + " early" + (zeroed.empty() ? "" : ": " + zeroed + " read as zeros");
+      return "the file ends " + w.Count(fit.missing, "byte") + " early" +
+             (zeroed.empty() ? "" : ": " + zeroed + " read as zeros");
     }
-    case FileLong: return w.Count(a, "byte") + " that are not all zero follow the last record";
+    case FileLong: return w.Count(fit.extra, "byte") + " that are not all zero follow the last record";
     case LimitSectors:
     case LimitWalls:
     case LimitSprites: {
@@ -66,7 +68,8 @@ std::string Sentence(const Problem& p, const FileFit& fit, const Words& w) {
              " (" + w.Number(c) + " to " + w.Number(d) + ")";
     case SectorLoopsBroken:
       return "walls " + w.Number(a) + " and " + w.Number(b) + " of " + sector + " both lead to " + w.Record("wall", c);
-    case WallZeroLength: return wall + " ends where it starts: " + w.Record("wall", a) + " is on the same point";
+    case WallZeroLength:
+      return wall + " ends where it starts: " + (a == p.index ? "it leads to itself" : w.Record("wall", a) + " is on the same point");
     case WallNextOutside:
       return wall + " links to " + w.Record(a == 0 ? "wall" : "sector", b) + has + w.Count(c, a == 0 ? "wall" : "sector");
     case WallNextHalf:
@@ -119,6 +122,15 @@ std::string ProblemText(const Problem& problem, const FileFit& fit, bool commas)
   return Sentence(problem, fit, Words(commas));
 }
 
+std::vector<std::string> LimitNotes(const MapFile& map, std::int32_t version) {
+  std::vector<std::string> notes;
+  for (const Problem& problem : LimitProblems(version, RecordsHeld(map, RecordKind::Sector), RecordsHeld(map, RecordKind::Wall),
+                                              RecordsHeld(map, RecordKind::Sprite))) {
+    notes.push_back("   Note: " + ProblemText(problem, {}, false));
+  }
+  return notes;
+}
+
 std::vector<CheckLine> CheckLines(const MapCheck& check, bool commas) {
   static constexpr std::string_view kPrefixes[] = {"Error: ", "Warning: ", "Note: "};
   std::vector<CheckLine> lines;
@@ -147,9 +159,12 @@ std::string Verdict(const MapCheck& check, bool commas) {
   return Capitalised(verdict);
 }
 
-std::string JsonString(std::string_view text) {
+namespace {
+
+// JsonString added to `quoted`, as the report adds a string for every problem.
+void AddJsonString(std::string& quoted, std::string_view text) {
   static constexpr char kHex[] = "0123456789abcdef";
-  std::string quoted = "\"";
+  quoted += '"';
   for (std::size_t at = 0; at < text.size();) {
     const auto byte = static_cast<unsigned char>(text[at]);
     const std::size_t length = byte < 0x80 ? 1 : Utf8Length(text, at);
@@ -163,26 +178,41 @@ std::string JsonString(std::string_view text) {
     }
     at += std::max<std::size_t>(length, 1);
   }
-  return quoted + "\"";
+  quoted += '"';
+}
+
+}  // namespace
+
+std::string JsonString(std::string_view text) {
+  std::string quoted;
+  AddJsonString(quoted, text);
+  return quoted;
 }
 
 std::string CheckJson(std::string_view file, const MapCheck& check) {
-  std::string json = "{\"file\": " + JsonString(file);
+  std::string json = "{\"file\": ";
+  json.reserve(128 + 128 * check.problems.size());
+  AddJsonString(json, file);
   for (const auto& [name, value] : {std::pair{"version", check.version}, {"sectors", check.sectors},
                                     {"walls", check.walls}, {"sprites", check.sprites},
                                     {"errors", check.Count(Severity::Error)},
                                     {"warnings", check.Count(Severity::Warning)}, {"notes", check.Count(Severity::Note)}}) {
-    json += std::string(", \"") + name + "\": " + std::to_string(value);
+    ((json += ", \"") += name) += "\": ";
+    json += std::to_string(value);
   }
   json += ", \"problems\": [";
   for (const Problem& problem : check.problems) {
     const CheckRule& rule = RuleOf(problem.code);
     const bool indexed = rule.subject != Subject::File && rule.subject != Subject::Start;
-    json += std::string(&problem == check.problems.data() ? "" : ", ") + "{\"code\": " + JsonString(rule.name) +
-            ", \"severity\": " + JsonString(SeverityName(rule.severity)) + ", \"kind\": " +
-            JsonString(SubjectName(rule.subject)) + ", \"index\": " +
-            (indexed ? std::to_string(problem.index) : "null") + ", \"text\": " +
-            JsonString(ProblemText(problem, check.fit, false)) + "}";
+    json += &problem == check.problems.data() ? "{\"code\": \"" : ", {\"code\": \"";
+    // Codes, severities and kinds are plain words.
+    ((((json += rule.name) += "\", \"severity\": \"") += SeverityName(rule.severity)) += "\", \"kind\": \"") +=
+        SubjectName(rule.subject);
+    json += "\", \"index\": ";
+    json += indexed ? std::to_string(problem.index) : "null";
+    json += ", \"text\": ";
+    AddJsonString(json, ProblemText(problem, check.fit, false));
+    json += '}';
   }
   return json + "]}";
 }

@@ -31,11 +31,18 @@ std::vector<std::int32_t> Column(const MapFile& map, RecordKind kind, Field fiel
 
 constexpr std::size_t At(std::int32_t index) { return static_cast<std::size_t>(index); }
 
+// The problems of each code apart, in the order found: put together, they are in the order of the
+// rules, each code's by record, without a sort.
+using Found = std::array<Problems, static_cast<std::size_t>(CheckCode::StartOutsideSector) + 1>;
+
+void Keep(Found& found, const Problem& problem) { found[static_cast<std::size_t>(problem.code)].push_back(problem); }
+
 class Checker {
  public:
-  Checker(const MapFile& map, MapCheck& check)
+  Checker(const MapFile& map, const MapCheck& check, Found& found)
       : map_(map),
         check_(check),
+        found_(found),
         sectors_(check.sectors),
         walls_(check.walls),
         wallptr_(Column(map, RecordKind::Sector, Field::wallptr, sectors_)),
@@ -60,9 +67,9 @@ class Checker {
   }
 
  private:
-  void Add(CheckCode code, std::int32_t index, std::int64_t a = 0, std::int64_t b = 0, std::int64_t c = 0,
-           std::int64_t d = 0) {
-    check_.problems.push_back({code, index, {a, b, c, d}});
+  void Add(CheckCode code, std::int32_t index, std::int32_t a = 0, std::int32_t b = 0, std::int32_t c = 0,
+           std::int32_t d = 0) {
+    Keep(found_, {code, index, {a, b, c, d}});
   }
 
   bool IsWall(std::int32_t index) const { return index >= 0 && index < walls_; }
@@ -85,7 +92,8 @@ class Checker {
       } else if (num < 3) {
         Add(SectorTooFewWalls, s, num);
       }
-      const std::int64_t expected = s == 0 ? 0 : End(s - 1);
+      // Within 16 bits each, so the end of a sector whose walls lie inside takes no more than 17.
+      const auto expected = static_cast<std::int32_t>(s == 0 ? 0 : End(s - 1));
       if ((s == 0 || !outside_[At(s - 1)]) && ptr != expected) Add(SectorWallsOrder, s, ptr, expected, s - 1);
     }
   }
@@ -180,7 +188,7 @@ class Checker {
     if (other == -1 || beyond == -1) return Add(WallNextHalf, w, other, beyond);
     if (owner_[At(w)] == beyond) return Add(WallNextSelf, w, beyond);
     if (!outside_[At(beyond)] && !Holds(beyond, other)) {
-      return Add(WallNextMismatch, w, other, beyond, wallptr_[At(beyond)], End(beyond) - 1);
+      return Add(WallNextMismatch, w, other, beyond, wallptr_[At(beyond)], static_cast<std::int32_t>(End(beyond) - 1));
     }
     if (nextwall_[At(other)] != w) return Add(WallNextOneway, w, other, nextwall_[At(other)]);
     const std::int32_t end = point2_[At(w)];
@@ -239,7 +247,8 @@ class Checker {
   }
 
   const MapFile& map_;
-  MapCheck& check_;
+  const MapCheck& check_;
+  Found& found_;
   const std::int32_t sectors_;
   const std::int32_t walls_;
   const std::vector<std::int32_t> wallptr_, wallnum_;
@@ -276,17 +285,21 @@ MapCheck CheckMap(const MapFile& map, const FileFit& fit, std::int32_t target) {
   check.walls = RecordsHeld(map, RecordKind::Wall);
   check.sprites = RecordsHeld(map, RecordKind::Sprite);
   check.fit = fit;
-  if (fit.missing > 0) check.problems.push_back({FileShort, kNoIndex, {fit.missing, 0, 0, 0}});
+  Found found;
+  if (fit.missing > 0) Keep(found, {FileShort, kNoIndex, {}});
   // Real version 5 files end with two zero bytes: only other bytes are worth a word.
-  if (fit.extra > 0 && !fit.extra_zero) check.problems.push_back({FileLong, kNoIndex, {fit.extra, 0, 0, 0}});
+  if (fit.extra > 0 && !fit.extra_zero) Keep(found, {FileLong, kNoIndex, {}});
   for (const std::int32_t version : {map.mapversion, target == map.mapversion ? 0 : target}) {
-    for (const Problem& problem : LimitProblems(version, check.sectors, check.walls, check.sprites)) {
-      check.problems.push_back(problem);
-    }
+    for (const Problem& problem : LimitProblems(version, check.sectors, check.walls, check.sprites)) Keep(found, problem);
   }
-  Checker(map, check).Run();
-  std::stable_sort(check.problems.begin(), check.problems.end(),
-                   [](const Problem& a, const Problem& b) { return a.code < b.code; });
+  Checker(map, check, found).Run();
+  std::size_t count = 0;
+  for (const Problems& code : found) count += code.size();
+  check.problems.reserve(count);
+  for (Problems& code : found) {
+    check.problems.insert(check.problems.end(), code.begin(), code.end());
+    Problems().swap(code);  // at once, so that the largest lists are not held twice
+  }
   return check;
 }
 

@@ -17,12 +17,15 @@ namespace tessaro {
 inline constexpr std::int32_t kNoIndex = -1;
 
 // One problem: its code, the number of its record (the version for limit-*, kNoIndex for the file
-// and the start), and the numbers its sentence needs, as ProblemText reads them per code.
+// and the start), and the numbers its sentence needs, as ProblemText reads them per code (the
+// file's byte counts are its FileFit's).
 struct Problem {
   CheckCode code;
   std::int32_t index;
-  std::array<std::int64_t, 4> values;
+  std::array<std::int32_t, 4> values;
 };
+
+using Problems = std::vector<Problem>;
 
 struct MapCheck {
   std::int32_t version = 0;
@@ -30,7 +33,7 @@ struct MapCheck {
   std::int32_t walls = 0;
   std::int32_t sprites = 0;
   FileFit fit;
-  std::vector<Problem> problems;  // in the order of the rules, each code's by index
+  Problems problems;  // in the order of the rules, each code's by index
 
   std::int32_t Count(Severity severity) const;
 };
@@ -43,6 +46,10 @@ MapCheck CheckMap(const MapFile& map, const FileFit& fit, std::int32_t target);
 // The limit-* problems of a map of these counts at `version`: what a conversion's notes say.
 std::vector<Problem> LimitProblems(std::int32_t version, std::int32_t sectors, std::int32_t walls,
                                    std::int32_t sprites);
+
+// What a conversion says when its output holds more records than the games of `version` take:
+// "   Note: 8191 walls; games that load version 5 maps take at most 4096".
+std::vector<std::string> LimitNotes(const MapFile& map, std::int32_t version);
 
 // "wall 1204 links to wall 9000, but the map has 8191 walls"; with `commas`, numbers have
 // thousands separators. The file's problems name what FileFit says it lacked.

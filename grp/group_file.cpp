@@ -42,9 +42,9 @@ MapError ReadGroupFile(const std::string& path, std::vector<GroupMember>& member
 }
 
 MapError OpenGroupMember(const std::string& path, const GroupMember& member, std::string_view title,
-                         MapFile& map, SourceExtent* extent) {
+                         MapFile& map, SourceExtent* extent, std::string_view stage) {
   FreeMap(map);
-  PrintText(OpeningLine(title), true);
+  PrintText(stage.empty() ? OpeningLine(title) : std::string(stage), true);
   if (!IsPlainMemberName(member.name)) return MemberNameNotPlain;
   InputFile file;
   const FileStatus opened = file.Open(path);

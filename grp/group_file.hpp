@@ -16,10 +16,10 @@ namespace tessaro {
 // directory alone. SourceCorrupted when the directory is damaged. `members` starts empty.
 MapError ReadGroupFile(const std::string& path, std::vector<GroupMember>& members);
 
-// Reads one member as OpenMap reads a map file, from its own bytes only, and prints
+// Reads one member as OpenMap reads a map file, from its own bytes only, and prints `stage` or
 // ":: Opening <title>...". A member whose name is not a plain file name is never read.
 MapError OpenGroupMember(const std::string& path, const GroupMember& member, std::string_view title,
-                         MapFile& map, SourceExtent* extent = nullptr);
+                         MapFile& map, SourceExtent* extent = nullptr, std::string_view stage = {});
 
 // Whether a folder of `path` is a group file: nothing may be written into one.
 bool IsInsideGroupFile(std::string_view path);

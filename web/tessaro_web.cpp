@@ -165,6 +165,7 @@ EMSCRIPTEN_KEEPALIVE const char* tessaro_convert(const char* name, const std::ui
   extent.zero_tail = extent.zero_tail && file_bytes <= static_cast<double>(size);
   extent.bytes = static_cast<std::uint64_t>(file_bytes);
   const FileFit fit = FitOf(map, extent);
+  for (std::string& line : FitLines(fit)) lines.push_back(std::move(line));
   const std::string notes = ",\"notes\":" + List(ExtentNotes(fit));
   const std::string facts = ",\"version\":" + std::to_string(version) + ",\"sectors\":" +
                             std::to_string(map.numsectors) + ",\"walls\":" + std::to_string(map.numwalls) +
@@ -191,6 +192,7 @@ EMSCRIPTEN_KEEPALIVE const char* tessaro_convert(const char* name, const std::ui
     if (converted != Ok) {
       lines.emplace_back(MapErrorMessage(converted));
     } else {
+      for (std::string& note : LimitNotes(map, target)) lines.push_back(std::move(note));
       if (run.with_script) {
         lines.emplace_back(kReplacingLine);
         RenumberTiles(map, run.table);

@@ -1,7 +1,7 @@
 'use strict';
 // The page's case table (page.cases, its lines in tests/README.md): each case's files made from their
 // sources, and what the native program prints and makes of one of them.
-const fs = require('fs'), os = require('os'), path = require('path'), { execFileSync } = require('child_process');
+const fs = require('fs'), os = require('os'), path = require('path'), { spawnSync } = require('child_process');
 const sizes = { 3: [30, 31, 38], 4: [32, 32, 40], 5: [37, 35, 38], 6: [37, 32, 43], 7: [40, 32, 44] };
 const escapes = { r: '\r', n: '\n', t: '\t' }, count = (n) => Buffer.from([n & 255, (n >> 8) & 255]);
 const unescape = (text) => text.replace(/\\(x..|[rnt])/g, (_, c) => escapes[c] ?? String.fromCharCode(`0${c}`));
@@ -58,7 +58,8 @@ exports.native = (program, name, bytes, target, script) => {
   fs.writeFileSync(path.join(folder, name), bytes);
   if (script) fs.writeFileSync(path.join(folder, 'swaps.txt'), script);
   const words = ['-In', name, '-Version', `${target}`, '-R', ...(script ? ['-ST', 'swaps'] : [])];
-  const printed = execFileSync(path.resolve(program), words, { cwd: folder }).toString().split('\r\n');
+  // Status 2 says that a map failed: its lines say how.
+  const printed = spawnSync(path.resolve(program), words, { cwd: folder }).stdout.toString().split('\r\n');
   const loading = [], maps = [];
   for (const line of printed.slice(printed.findIndex((line) => /^:: (Loading|Opening)/.test(line)), -1)) {
     if (line.startsWith(':: Opening ')) maps.push({ lines: [], made: '', output: null });
@@ -69,3 +70,19 @@ exports.native = (program, name, bytes, target, script) => {
   fs.rmSync(folder, { recursive: true });
   return { loading, maps };
 };
+
+// The problem lines the native program's check prints of one file with a version's limits, map by map (a group file
+// holds many); the page's numbers have thousands separators, which `plain` takes out.
+exports.nativeCheck = (program, name, bytes, target) => {
+  const folder = fs.mkdtempSync(path.join(os.tmpdir(), 'tessaro-check-'));
+  fs.writeFileSync(path.join(folder, name), bytes);
+  const { stdout } = spawnSync(path.resolve(program), ['-In', name, '-Check', '-Version', `${target}`], { cwd: folder });
+  fs.rmSync(folder, { recursive: true });
+  const maps = [];
+  for (const line of stdout.toString().split('\r\n')) {
+    if (line.startsWith(':: Checking ')) maps.push([]);
+    else if (/^   (Error: |Warning: |Note: |\.\.\. )/.test(line)) maps.at(-1).push(line.slice(3));
+  }
+  return maps;
+};
+exports.plain = (text) => text.replace(/(\d),(?=\d{3}\b)/g, '$1');
