@@ -164,6 +164,27 @@ TEST(CheckTextTest, LinesCapEachCodeAndTheJsonListsEveryProblem) {
   EXPECT_EQ(UnreadableJson("x.map", "   Source file corrupted"), "{\"file\": \"x.map\", \"message\": \"Source file corrupted\"}");
 }
 
+std::string SourceText(const std::string& path) {
+  std::ifstream in(std::string(TESSARO_SOURCE_DIR) + "/" + path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// The README's table of codes and the manual's list say what the rule table says, word for word.
+TEST(CheckRulesTest, TheDocsListEveryRuleAsTheTableHasIt) {
+  const std::string readme = SourceText("README.md");
+  const std::string manual = SourceText("doc/tessaro.1");
+  for (const CheckRule& rule : CheckRules()) {
+    const std::string severity(SeverityName(rule.severity));
+    const std::string words = std::string(rule.summary) + " " + std::string(rule.advice);
+    const std::string row = "| `" + std::string(rule.name) + "` | " + severity + " | " + std::string(rule.summary) +
+                            " | " + std::string(rule.advice) + " |\n";
+    std::string roff(rule.name);
+    for (std::size_t at = roff.find('-'); at != std::string::npos; at = roff.find('-', at + 2)) roff.insert(at, "\\");
+    EXPECT_NE(readme.find(row), std::string::npos) << row;
+    EXPECT_NE(manual.find(".B " + roff + "\n(" + severity + ") " + words + "\n"), std::string::npos) << rule.name;
+  }
+}
+
 // UTF-8 as it is; control bytes, quotes and backslashes escaped; bytes outside UTF-8 (a lone
 // continuation, an overlong form, a surrogate, a cut sequence) each as the Latin-1 character.
 TEST(CheckTextTest, JsonStringsOfAnyBytes) {
