@@ -105,7 +105,9 @@ EMSCRIPTEN_KEEPALIVE const char* tessaro_convert(const char* name, const std::ui
   // Only the file's first bytes were read: of the rest, nobody knows that it is all zero.
   extent.zero_tail = extent.zero_tail && file_bytes <= static_cast<double>(size);
   extent.bytes = static_cast<std::uint64_t>(file_bytes);
-  const std::string notes = ",\"notes\":" + List(ExtentNotes(FitOf(map, extent)));
+  const FileFit fit = FitOf(map, extent);
+  for (std::string& line : FitLines(fit)) lines.push_back(std::move(line));
+  const std::string notes = ",\"notes\":" + List(ExtentNotes(fit));
   const std::string facts = ",\"version\":" + std::to_string(version) + ",\"sectors\":" +
                             std::to_string(map.numsectors) + ",\"walls\":" + std::to_string(map.numwalls) +
                             ",\"sprites\":" + std::to_string(map.numsprites);
