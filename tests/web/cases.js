@@ -21,6 +21,8 @@ function source(given, random) {
     return Buffer.concat([Buffer.from('TESTGROUP...'), count(members.length), count(0), ...members.map(entry),
                           ...members.map((member) => member[1])]);
   }
+  // A group's members may be joined sources themselves, so the group is taken apart first.
+  if (given.includes(' + ')) return Buffer.concat(given.split(' + ').map((part) => source(part, random)));
   if (kind === 'random') {
     const [version, ...given] = words.map(Number);
     const counts = given.length ? given : [1 + random(40), 1 + random(80), random(40)];
@@ -46,6 +48,7 @@ exports.parse = (table) => {
       const bytes = source(more.join(' '), last.random), [, from = 0, to = 0] = first.match(/\{(\d+)\.\.(\d+)\}/) ?? [];
       for (let i = +from; i <= +to; i++) last.files.push({ name: first.replace(/\{.*\}/, i), bytes });
     } else if (word === 'script') last.script = source(given, last.random);
+    else if (word === 'shows') last.shows.push([first, more.join(' ')]);
     else if (/^(version|within|stop|screenshot)$/.test(word)) last[word] = given ? +given : true;
   }
   return cases;
@@ -58,8 +61,10 @@ exports.native = (program, name, bytes, target, script) => {
   fs.writeFileSync(path.join(folder, name), bytes);
   if (script) fs.writeFileSync(path.join(folder, 'swaps.txt'), script);
   const words = ['-In', name, '-Version', `${target}`, '-R', ...(script ? ['-ST', 'swaps'] : [])];
-  // Status 2 says that a map failed: its lines say how.
-  const printed = spawnSync(path.resolve(program), words, { cwd: folder }).stdout.toString().split('\r\n');
+  // Status 2 says a map failed, which a case may well hold; anything else is the test's failure.
+  const run = spawnSync(path.resolve(program), words, { cwd: folder });
+  if (run.status !== 0 && run.status !== 2) throw new Error(`${program} ${words.join(' ')}: status ${run.status}`);
+  const printed = run.stdout.toString().split('\r\n');
   const loading = [], maps = [];
   for (const line of printed.slice(printed.findIndex((line) => /^:: (Loading|Opening)/.test(line)), -1)) {
     if (line.startsWith(':: Opening ')) maps.push({ lines: [], made: '', output: null });
