@@ -2,7 +2,7 @@
 
 #include "app/overwrite.hpp"
 #include "console/console.hpp"
-#include "grp/group_file.hpp"
+#include "archive/archive_file.hpp"
 #include "map/conversion.hpp"
 #include "map/map_file.hpp"
 #include "map/map_messages.hpp"
@@ -17,12 +17,13 @@ MapError OpenEntry(const SourceEntry& entry, MapFile& map) {
     PrintText(OpeningLine(entry.title), true);
     return entry.problem;
   }
-  return entry.group.empty() ? OpenMap(entry.title, map) : OpenGroupMember(entry.group, entry.member, entry.title, map);
+  return entry.archive.empty() ? OpenMap(entry.title, map)
+                               : OpenArchiveMember(entry.archive, entry.members, entry.title, map);
 }
 
-// Saves unless the output lies inside a group file or an existing one is to be kept.
+// Saves unless the output lies inside a group file or a zip, or an existing one is to be kept.
 void SaveOutput(RunState& state, const MapFile& map) {
-  if (IsInsideGroupFile(state.OutputPath)) {
+  if (IsInsideArchive(state.OutputPath)) {
     PrintText(SavingLine(state.OutputPath), true);
     state.RunError = InsideGroupFile;
   } else if (ConfirmOverwrite(state.OutputPath, state.OptionFlags, kReplaceAlways) == 1) {

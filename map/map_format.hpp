@@ -20,6 +20,18 @@ class ByteSource {
   virtual bool Read(std::span<std::uint8_t> into, std::size_t& got) = 0;
 };
 
+// Bytes held in memory.
+class MemorySource final : public ByteSource {
+ public:
+  explicit MemorySource(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
+  std::uint64_t Length() const override { return bytes_.size(); }
+  bool Read(std::span<std::uint8_t> into, std::size_t& got) override;
+
+ private:
+  std::span<const std::uint8_t> bytes_;
+  std::size_t position_ = 0;
+};
+
 // Reads a map as OpenMap does once the file is open: what the source lacks of its records reads
 // as zero bytes, bytes after them are ignored. On failure the map is left empty.
 MapError ReadMap(ByteSource& source, MapFile& map);

@@ -156,18 +156,18 @@ EMSCRIPTEN_KEEPALIVE double tessaro_group_directory_bytes(const std::uint8_t* fi
 // file name]}; a damaged directory reports {"lines"} for the group as a whole.
 EMSCRIPTEN_KEEPALIVE const char* tessaro_group(const char* name, const std::uint8_t* directory, std::size_t size,
                                                 double length) {
-  std::vector<GroupMember> members;
+  std::vector<ArchiveMember> members;
   if (!ReadGroupDirectory(std::span(directory, size), static_cast<std::uint64_t>(length), members)) {
     return Report({OpeningLine(name), std::string(MapErrorMessage(SourceCorrupted))});
   }
   std::string listed;
-  for (const GroupMember& member : members) {
+  for (const ArchiveMember& member : members) {
     if (!EndsWithIgnoringCase(member.name, ".map")) continue;
     const std::string title = MemberTitle(name, member.name);
     listed += (listed.empty() ? "{\"title\":" : ",{\"title\":") + Quoted(title);
-    listed += IsPlainMemberName(member.name)
+    listed += member.refused == Ok
                   ? ",\"offset\":" + std::to_string(member.offset) + ",\"size\":" + std::to_string(member.size) + "}"
-                  : ",\"lines\":" + List({OpeningLine(title), std::string(MapErrorMessage(MemberNameNotPlain))}) + "}";
+                  : ",\"lines\":" + List({OpeningLine(title), std::string(MapErrorMessage(member.refused))}) + "}";
   }
   made.report = "{\"members\":[" + listed + "]}";
   return made.report.c_str();
