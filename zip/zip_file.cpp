@@ -115,9 +115,13 @@ MapError UnpackedSource::Finish() {
   std::size_t got = 0;
   while (produced_ < size_ && Read(rest, got) && got > 0) {
   }
-  // One byte more than stated, or a deflate stream that does not end there, is damage.
+  // One byte more than stated, a deflate stream that does not end there, or packed bytes after its
+  // end (which browsers refuse too) is damage.
   std::array<std::uint8_t, 1> more{};
   if (error_ == Ok && (Unpack(more) > 0 || (inflater_ && !inflater_->ended))) error_ = SourceCorrupted;
+  if (error_ == Ok && inflater_ && (inflater_->stream.avail_in > 0 || (packed_.Read(more, got) && got > 0))) {
+    error_ = SourceCorrupted;
+  }
   if (error_ == Ok && (produced_ != size_ || crc_ != stated_crc_)) error_ = SourceCorrupted;
   return error_;
 }
