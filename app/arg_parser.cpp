@@ -19,6 +19,8 @@ bool ApplyType(const std::string& type, std::string& value, std::string& require
     if (!EndsWithIgnoringCase(value, ".map")) value += ".map";
     return true;
   }
+  // -Out's value may name a folder, so its setter decides what to complete.
+  if (type == "OUT") return true;
   if (type == "FIL") {
     if (!EndsWithIgnoringCase(value, ".txt")) value += ".txt";
     return true;

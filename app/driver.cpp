@@ -3,10 +3,12 @@
 #include "app/arg_parser.hpp"
 #include "app/arg_table.hpp"
 #include "app/file_loop.hpp"
+#include "app/help.hpp"
 #include "app/run_args.hpp"
 #include "app/run_state.hpp"
 #include "console/console.hpp"
 #include "map/map_file.hpp"
+#include "platform/file_system.hpp"
 #include "tiles/swap_script.hpp"
 #include "tiles/tile_swap_table.hpp"
 
@@ -33,21 +35,53 @@ void PrintBanner() {
 int StopWithMessage(std::string_view message) {
   if (!message.empty()) PrintText(message, true);
   WaitKey();
-  return 1;
+  return kStopped;
+}
+
+bool AsksForHelp(std::string_view word) { return word == "--help" || word == "-h" || word == "-?"; }
+
+// Everything after the command line is read: the script, the maps, the loop.
+int ConvertAll(RunState& state, TileSwapTable& tiles) {
+  std::string folder;
+  if (!state.OutputFolder.empty()) {
+    if (FindFolder(state.OutputFolder, folder) != FileStatus::Ok) return StopWithMessage("   Output folder not found");
+    state.OutputFolder = folder;
+  }
+  // A script that cannot be read would leave every tile as it was, which looks like success.
+  if (!state.ScriptPath.empty()) {
+    const ScriptResult loaded = LoadSwapScript(state.ScriptPath, tiles);
+    if (loaded == ScriptNotFound || loaded == ScriptNoHandle || loaded == ScriptUnreadable) {
+      return StopWithMessage("   Script not found");
+    }
+  }
+  const std::vector<SourceEntry> files = BuildFileList(state.SourcePath, state.TargetVersion);
+  if (files.empty()) return StopWithMessage("No file found...");
+  MapFile map;
+  bool all_made = true;
+  for (const SourceEntry& entry : files) all_made = ConvertFile(entry, state, map, tiles) && all_made;
+  return all_made ? kAllDone : kSomeFailed;
 }
 
 }  // namespace
 
 int RunProgram(const std::vector<std::string>& words) {
+  // What scripts and package tools ask of any program: nothing else on the line.
+  if (words.size() > 1 && words[1] == "--version") {
+    PrintText(std::string("tessaro ") + TESSARO_VERSION, true);
+    RestoreConsole();
+    return kAllDone;
+  }
   RunState state;
   ArgTable table;
   TileSwapTable tiles;
   RegisterRunArgs(table, state);
   PrintBanner();
 
-  int status = 0;
-  if (ParseCommandLine(words, table, state) != 0) {
-    status = 1;
+  int status = kAllDone;
+  if (words.size() > 1 && AsksForHelp(words[1])) {
+    PrintHelp(table, state, false);
+  } else if (ParseCommandLine(words, table, state) != 0) {
+    status = kStopped;
   } else if (state.RunError != 0) {
     status = StopWithMessage("");
   } else if (state.SourcePath.empty()) {
@@ -55,17 +89,10 @@ int RunProgram(const std::vector<std::string>& words) {
   } else if (state.TargetVersion == 0) {
     status = StopWithMessage("Please specify a version number...");
   } else {
-    if (!state.ScriptPath.empty()) LoadSwapScript(state.ScriptPath, tiles);
-    const std::vector<SourceEntry> files = BuildFileList(state.SourcePath, state.TargetVersion);
-    if (files.empty()) {
-      status = StopWithMessage("No file found...");
-    } else {
-      MapFile map;
-      for (const SourceEntry& entry : files) ConvertFile(entry, state, map, tiles);
-    }
+    status = ConvertAll(state, tiles);
   }
   FreeArgTable(table);
-  FlushConsole();
+  RestoreConsole();
   return status;
 }
 

@@ -6,7 +6,13 @@
 
 namespace tessaro {
 
-// words[0] is the program itself. Returns 1 when the run ended before the file loop, else 0.
+// The exit statuses: every map made it (or help or the version was asked for); the run stopped
+// before the file loop; the loop ran and at least one map could not be opened, converted or saved.
+inline constexpr int kAllDone = 0;
+inline constexpr int kStopped = 1;
+inline constexpr int kSomeFailed = 2;
+
+// words[0] is the program itself. Returns one of the statuses above.
 int RunProgram(const std::vector<std::string>& words);
 
 }  // namespace tessaro

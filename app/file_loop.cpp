@@ -1,9 +1,11 @@
 #include "app/file_loop.hpp"
 
 #include "app/overwrite.hpp"
+#include "app/paths.hpp"
 #include "console/console.hpp"
 #include "archive/archive_file.hpp"
 #include "map/conversion.hpp"
+#include "map/file_fit.hpp"
 #include "map/map_file.hpp"
 #include "map/map_messages.hpp"
 #include "tiles/replace_tiles.hpp"
@@ -12,13 +14,20 @@ namespace tessaro {
 
 namespace {
 
+// Opens the entry's map and says what its file lost, if anything.
 MapError OpenEntry(const SourceEntry& entry, MapFile& map) {
   if (entry.problem != Ok) {
     PrintText(OpeningLine(entry.title), true);
     return entry.problem;
   }
-  return entry.archive.empty() ? OpenMap(entry.title, map)
-                               : OpenArchiveMember(entry.archive, entry.members, entry.title, map);
+  SourceExtent extent;
+  const MapError opened = entry.archive.empty()
+                              ? OpenMap(entry.title, map, &extent)
+                              : OpenArchiveMember(entry.archive, entry.members, entry.title, map, &extent);
+  if (opened == Ok) {
+    for (const std::string& line : FitLines(FitOf(map, extent))) PrintText(line, true);
+  }
+  return opened;
 }
 
 // Saves unless the output lies inside a group file or a zip, or an existing one is to be kept.
@@ -30,6 +39,13 @@ void SaveOutput(RunState& state, const MapFile& map) {
     state.RunError = SaveMap(state.OutputPath, map);
   }
   PrintMapError(state.RunError);
+}
+
+// Where the entry's map goes: beside its source, or into the -Out folder under the same name.
+std::string OutputFor(const SourceEntry& entry, const std::string& folder) {
+  if (folder.empty()) return entry.output;
+  const std::string name = SplitPath(entry.output).name;
+  return folder == "." ? name : folder.back() == '/' ? folder + name : folder + "/" + name;
 }
 
 // Converts the map to the target version; on a failed step prints its message.
@@ -46,8 +62,8 @@ bool ConvertToTarget(MapFile& map, std::int32_t target, std::int32_t& error) {
 
 }  // namespace
 
-void ConvertFile(const SourceEntry& entry, RunState& state, MapFile& map, const TileSwapTable& table) {
-  if (state.OutputPath.empty()) state.OutputPath = entry.output;
+bool ConvertFile(const SourceEntry& entry, RunState& state, MapFile& map, const TileSwapTable& table) {
+  if (state.OutputPath.empty()) state.OutputPath = OutputFor(entry, state.OutputFolder);
   state.RunError = OpenEntry(entry, map);
   if (state.RunError != Ok) {
     FreeMap(map);
@@ -62,6 +78,7 @@ void ConvertFile(const SourceEntry& entry, RunState& state, MapFile& map, const 
   }
   state.OutputPath.clear();
   FreeMap(map);
+  return state.RunError == Ok || state.RunError == NoConversionNeeded;
 }
 
 }  // namespace tessaro

@@ -42,7 +42,7 @@ std::int32_t DescriptionColumn(const ArgTable& table) {
   return widest + 4;
 }
 
-void PrintHelp(const ArgTable& table, const RunState& state) {
+void PrintHelp(const ArgTable& table, const RunState& state, bool wait) {
   PrintText("Syntax: " + ToUpperAscii(state.ExeName) + " [Commands]", true);
   const std::int32_t column = DescriptionColumn(table);
   for (const ArgDef& entry : table.entries) {
@@ -59,7 +59,7 @@ void PrintHelp(const ArgTable& table, const RunState& state) {
     PrintText("", true);
     PrintText(state.ReadmeLine, true);
   }
-  WaitKey();
+  if (wait) WaitKey();
 }
 
 void PrintArgUsage(const ArgDef& entry) {

@@ -16,8 +16,8 @@ inline constexpr std::int32_t kDimColor = 8;
 // Where the descriptions start: four columns after the widest option part of the table.
 std::int32_t DescriptionColumn(const ArgTable& table);
 
-// Syntax line, one line per option, the readme line, then a wait for a key.
-void PrintHelp(const ArgTable& table, const RunState& state);
+// Syntax line, one line per option, the readme line, then (unless asked not to) a wait for a key.
+void PrintHelp(const ArgTable& table, const RunState& state, bool wait = true);
 
 // The option's keyword and values in double quotes, ending the line.
 void PrintArgUsage(const ArgDef& entry);

@@ -73,28 +73,31 @@ bool MatchWildcard(std::string_view pattern, std::string_view name) {
   if (pattern.empty() || name.empty()) return false;
   const std::string lower_pattern = ToLowerAscii(pattern);
   const std::string lower_name = ToLowerAscii(name);
+  const std::size_t pattern_end = lower_pattern.size();
 
-  // n may run more than one past the end: every "?" steps on, even over the end.
+  // The last "*" seen and the name position it was tried at: on a mismatch it takes one more
+  // character and the rest is tried again, so each "*" backtracks only as far as it has to.
+  std::size_t p = 0;
   std::size_t n = 0;
-  for (std::size_t p = 0; p < lower_pattern.size(); ++p) {
-    const char pc = lower_pattern[p];
-    if (pc == '*') {
-      if (p + 1 == lower_pattern.size()) {
-        n = lower_name.size();
-        continue;
-      }
-      const std::size_t found = n < lower_name.size() ? lower_name.find(lower_pattern[p + 1], n)
-                                                      : std::string::npos;
-      if (found == std::string::npos) return false;
-      n = found;
-    } else if (pc == '?') {
+  std::size_t star = std::string::npos;
+  std::size_t star_taken = 0;
+  while (n < lower_name.size()) {
+    if (p < pattern_end && (lower_pattern[p] == '?' || lower_pattern[p] == lower_name[n])) {
+      ++p;
       ++n;
+    } else if (p < pattern_end && lower_pattern[p] == '*') {
+      star = p++;
+      star_taken = n;
+    } else if (star != std::string::npos) {
+      p = star + 1;
+      n = ++star_taken;
     } else {
-      if (n >= lower_name.size() || lower_name[n] != pc) return false;
-      ++n;
+      return false;
     }
   }
-  return n >= lower_name.size();
+  // Past the end of the name, "*" takes nothing and "?" takes the end.
+  while (p < pattern_end && (lower_pattern[p] == '*' || lower_pattern[p] == '?')) ++p;
+  return p == pattern_end;
 }
 
 std::string OutputNameFor(std::string_view source, std::int32_t version) {

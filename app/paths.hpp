@@ -26,8 +26,8 @@ PathParts SplitPath(std::string_view path);
 // without ".map" keeps all of itself.
 std::string OutputNameFor(std::string_view source, std::int32_t version);
 
-// "*" takes the shortest run up to the first occurrence of the pattern character after it,
-// without backtracking; "?" takes one character or the end of the name. Case is ignored.
+// "*" takes any run of characters, dots included, as in a shell; "?" takes one character or the
+// end of the name. Case is ignored. An empty pattern or name never matches.
 bool MatchWildcard(std::string_view pattern, std::string_view name);
 
 }  // namespace tessaro

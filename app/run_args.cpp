@@ -1,7 +1,9 @@
 #include "app/run_args.hpp"
 
 #include "app/paths.hpp"
+#include "app/text.hpp"
 #include "console/number_reading.hpp"
+#include "platform/file_system.hpp"
 
 namespace tessaro {
 
@@ -22,8 +24,19 @@ void SetSourcePath(RunState& state, const std::vector<std::string>& values) {
   SetNormalPath(state.SourcePath, values);
 }
 
+// A value that ends in a separator, or names a folder that exists, is a folder for every map of
+// the run; anything else names the first map's file, completed as -In completes names.
 void SetOutputPath(RunState& state, const std::vector<std::string>& values) {
-  SetNormalPath(state.OutputPath, values);
+  const std::string given = TrimSpaces(FirstValue(values));
+  std::string folder = given;
+  NormalizePath(folder);
+  if (folder.empty() && !given.empty()) folder.push_back('.');  // "." and "./": the current folder
+  std::string found;
+  const bool is_folder = (!given.empty() && (given.back() == '/' || given.back() == '\\')) ||
+                         FindFolder(folder, found) == FileStatus::Ok;
+  state.OutputFolder = is_folder ? folder : std::string();
+  state.OutputPath = is_folder ? std::string() : given + (EndsWithIgnoringCase(given, ".map") ? "" : ".map");
+  NormalizePath(state.OutputPath);
 }
 
 void SetScriptPath(RunState& state, const std::vector<std::string>& values) {
@@ -41,7 +54,7 @@ void RegisterRunArgs(ArgTable& table, RunState& state) {
         [&state, setter](const std::vector<std::string>& values) { setter(state, values); }));
   };
   RegisterArg(table, "-In", bind(SetSourcePath), "MAP:File", "Input .MAP file");
-  RegisterArg(table, "-Out", bind(SetOutputPath), "MAP:File", "Output .MAP file");
+  RegisterArg(table, "-Out", bind(SetOutputPath), "OUT:File", "Output .MAP file");
   RegisterArg(table, "-Version", bind(SetTargetVersion), "VER:Version", "Output version number");
   RegisterArg(table, "-SwapTiles", bind(SetScriptPath), "FIL:Script",
               "Replace source tiles using a script");

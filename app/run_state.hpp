@@ -13,6 +13,7 @@ inline constexpr std::uint32_t kReplaceAlways = 1;
 struct RunState {
   std::string SourcePath;  // normal form, ends in ".map"; may hold "*" and "?"
   std::string OutputPath;  // for the first file only; the driver empties it after each file
+  std::string OutputFolder;  // -Out named a folder: every map goes there, OutputPath stays empty
   std::string ScriptPath;  // normal form, ends in ".txt"
   std::int32_t TargetVersion = 0;  // 0: not given (a given 0 fails its check)
   std::uint32_t OptionFlags = 0;

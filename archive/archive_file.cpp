@@ -92,7 +92,7 @@ MapError ReadNestedGroup(const std::string& path, const ArchiveMember& group, st
 }
 
 MapError OpenArchiveMember(const std::string& path, std::span<const ArchiveMember> chain, std::string_view title,
-                           MapFile& map) {
+                           MapFile& map, SourceExtent* extent) {
   FreeMap(map);
   PrintText(OpeningLine(title), true);
   MapError error = chain.front().refused != Ok ? chain.front().refused : MapMemberRefusal(chain.back());
@@ -101,12 +101,12 @@ MapError OpenArchiveMember(const std::string& path, std::span<const ArchiveMembe
   error = bytes.Open(path, chain.front());
   if (error != Ok) return error;
   if (chain.size() == 1) {
-    error = ReadMap(bytes.Bytes(), map);
+    error = ReadMap(bytes.Bytes(), map, extent);
   } else if (!Skip(bytes.Bytes(), chain.back().offset)) {
     error = IoError;
   } else {
     PartSource member(bytes.Bytes(), chain.back().size);
-    error = ReadMap(member, map);
+    error = ReadMap(member, map, extent);
   }
   error = bytes.Finish(error);
   if (error != Ok) FreeMap(map);

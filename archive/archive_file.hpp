@@ -9,6 +9,7 @@
 
 #include "archive/archive_member.hpp"
 #include "map/map.hpp"
+#include "map/map_format.hpp"
 
 namespace tessaro {
 
@@ -24,8 +25,9 @@ MapError ReadNestedGroup(const std::string& path, const ArchiveMember& group, st
 // Reads a member as OpenMap reads a map file, from its own bytes only, and prints
 // ":: Opening <title>...". `chain` is the member, or a group member of a zip and a member of that
 // group. A refused member is never read; a zip member is read whole, so that its CRC-32 is checked.
+// With `extent`, what the records cannot tell of the member is kept there.
 MapError OpenArchiveMember(const std::string& path, std::span<const ArchiveMember> chain, std::string_view title,
-                           MapFile& map);
+                           MapFile& map, SourceExtent* extent = nullptr);
 
 // Whether a folder of `path` is a group file or a zip: nothing may be written into one.
 bool IsInsideArchive(std::string_view path);

@@ -21,6 +21,7 @@ struct OutputState {
   // and then the two agree again.
   int column = 1;
   int row = 1;  // line ends written so far plus 1; used only where the console cannot be asked
+  bool coloured = false;  // a colour was set, which the console keeps after the program has gone
 };
 
 OutputState g_output;
@@ -105,7 +106,9 @@ void TabTo(std::int32_t column) {
 void SetTextColor(std::int32_t foreground) {
   g_output.foreground = ((foreground % 16) + 16) % 16;
   Terminal& terminal = CurrentTerminal();
-  if (terminal.IsConsole()) terminal.SetAttribute(g_output.foreground + 16 * kBackground);
+  if (!terminal.IsConsole()) return;
+  terminal.SetAttribute(g_output.foreground + 16 * kBackground);
+  g_output.coloured = true;
 }
 
 std::int32_t ConsoleColumns() { return Width(CurrentTerminal()); }
@@ -145,5 +148,23 @@ void MoveCursor(std::int32_t row, std::int32_t column) {
 }
 
 void FlushConsole() { CurrentTerminal().Flush(); }
+
+void RestoreConsole() {
+  Terminal& terminal = CurrentTerminal();
+  if (g_output.coloured) terminal.ResetAttribute();
+  g_output.coloured = false;
+  terminal.Flush();
+}
+
+namespace console_internal {
+
+void BeforeInterrupt(Terminal& terminal) {
+  // What follows the program (a shell's prompt) starts on a line of its own, in its own colours.
+  if (g_output.column != 1) terminal.Write(kLineEnd);
+  g_output.column = 1;
+  RestoreConsole();
+}
+
+}  // namespace console_internal
 
 }  // namespace tessaro

@@ -50,4 +50,8 @@ void MoveCursor(std::int32_t row, std::int32_t column);
 // Sends buffered output on its way; done before every wait for a key and at exit.
 void FlushConsole();
 
+// Leaves the console as the program found it: colours the program set give way to the console's
+// own, and buffered output is sent. Done at the end of every run.
+void RestoreConsole();
+
 }  // namespace tessaro

@@ -14,4 +14,7 @@ void ResetKeyInput();
 // are keys typed ahead and go the same way as any other input.
 void TakeTypedBytes(Terminal& terminal, std::string_view bytes);
 
+// Ctrl-C is about to end the program: the line in progress is ended and the colours restored.
+void BeforeInterrupt(Terminal& terminal);
+
 }  // namespace tessaro::console_internal

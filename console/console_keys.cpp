@@ -43,6 +43,7 @@ std::size_t Deliver(Terminal& terminal, const std::vector<KeyEvent>& events) {
   std::size_t keys = 0;
   for (const KeyEvent& event : events) {
     if (event.kind == KeyEvent::Kind::Interrupt) {
+      if (terminal.InterruptEnds()) console_internal::BeforeInterrupt(terminal);
       terminal.Interrupt();
       continue;
     }

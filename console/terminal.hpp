@@ -30,6 +30,8 @@ class Terminal {
   virtual void Flush() = 0;
   // attribute = foreground + 16 * background, as on the 16-colour text palette.
   virtual void SetAttribute(int attribute) = 0;
+  // Back to the colours the console had before the program set any.
+  virtual void ResetAttribute() {}
   // Puts the cursor at row and column (1-based, already checked against the window); 0 keeps
   // that coordinate.
   virtual void MoveCursor(int row, int column) = 0;
@@ -52,6 +54,8 @@ class Terminal {
   // Ctrl-C was typed while keys were read: give the console back its settings, then interrupt
   // the program as the platform does. Returns only if the program survives that.
   virtual void Interrupt() = 0;
+  // Whether Interrupt is going to end the program (Ctrl-C is not ignored).
+  virtual bool InterruptEnds() { return true; }
 
   // A console that reports keys as events it has already told apart (not as a byte stream for
   // the key parser) says so here; its console input is then read with ReadKeys, not ReadInput.

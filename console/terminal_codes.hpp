@@ -10,6 +10,9 @@ namespace tessaro {
 // Select graphic rendition for attribute = foreground + 16 * background (each 0 to 15).
 std::string ColorSequence(int attribute);
 
+// The terminal's own colours and rendition again.
+inline constexpr std::string_view kResetAttributes = "\x1b[0m";
+
 // Moves the cursor to row and column (1-based); 0 keeps that coordinate. "" when both are 0.
 std::string CursorMoveSequence(int row, int column);
 

@@ -127,6 +127,15 @@ class PosixTerminal final : public Terminal {
 
   std::size_t ReadInput(std::span<char> into, int timeout_ms, bool& ended) override;
 
+  bool InterruptEnds() override {
+    struct sigaction now {};
+    return sigaction(SIGINT, nullptr, &now) != 0 || !Ignored(now);
+  }
+
+  void ResetAttribute() override {
+    if (IsConsole()) pending_ += kResetAttributes;
+  }
+
   void Interrupt() override {
     Flush();
     RestoreSettings();

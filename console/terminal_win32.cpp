@@ -4,6 +4,7 @@
 #include <array>
 #include <atomic>
 #include <csignal>
+#include <optional>
 #include <cstdlib>
 #include <span>
 #include <string>
@@ -243,7 +244,14 @@ class WindowsTerminal final : public Terminal {
   }
 
   void SetAttribute(int attribute) override {
-    if (IsConsole()) SetConsoleTextAttribute(Output(), static_cast<WORD>(attribute & 0xFF));
+    if (!IsConsole()) return;
+    CONSOLE_SCREEN_BUFFER_INFO info{};
+    if (!saved_attribute_ && GetConsoleScreenBufferInfo(Output(), &info)) saved_attribute_ = info.wAttributes;
+    SetConsoleTextAttribute(Output(), static_cast<WORD>(attribute & 0xFF));
+  }
+
+  void ResetAttribute() override {
+    if (saved_attribute_ && IsConsole()) SetConsoleTextAttribute(Output(), *saved_attribute_);
   }
 
   void MoveCursor(int row, int column) override {
@@ -306,6 +314,7 @@ class WindowsTerminal final : public Terminal {
   std::size_t ReadPipeOrFile(std::span<char> into, int timeout_ms, bool& ended);
 
   std::string pending_;
+  std::optional<WORD> saved_attribute_;  // the console's colours before the program's first
   std::string typed_;  // key bytes read from the console that did not fit into ReadInput's room
   int depth_ = 0;
   bool wrap_pending_ = false;

@@ -19,7 +19,7 @@ bool FileSource::Read(std::span<std::uint8_t> into, std::size_t& got) {
   return true;
 }
 
-MapError OpenMap(const std::string& name, MapFile& map) {
+MapError OpenMap(const std::string& name, MapFile& map, SourceExtent* extent) {
   FreeMap(map);
   PrintText(OpeningLine(name), true);
   // Maps from discs and archives are often read-only; that is no reason to miss them.
@@ -30,7 +30,7 @@ MapError OpenMap(const std::string& name, MapFile& map) {
   const FileStatus opened = file.Open(found);
   if (opened != FileStatus::Ok) return FromFileStatus(opened, IoError);
   FileSource source(file, file.Length());
-  return ReadMap(source, map);
+  return ReadMap(source, map, extent);
 }
 
 MapError SaveMap(const std::string& name, const MapFile& map) {

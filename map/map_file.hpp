@@ -27,8 +27,9 @@ class FileSource final : public ByteSource {
   std::uint64_t taken_ = 0;
 };
 
-// Reads a map file; prints ":: Opening <name>...". On failure the map is left empty.
-MapError OpenMap(const std::string& name, MapFile& map);
+// Reads a map file; prints ":: Opening <name>...". On failure the map is left empty. With
+// `extent`, what the records cannot tell of the file is kept there.
+MapError OpenMap(const std::string& name, MapFile& map, SourceExtent* extent = nullptr);
 
 // Writes the map in the format of its version; prints ":: Saving <name>...". An existing file is
 // replaced only by a complete new one.

@@ -102,6 +102,18 @@ bool ArraysFitCounts(const MapFile& map) {
          fits(map.numsprites, sizes.sprite, map.spritedata);
 }
 
+// Reads on from the end of the records until a byte is not zero or the source ends.
+bool TailIsZero(ByteSource& source) {
+  std::array<std::uint8_t, 64 * 1024> chunk{};
+  std::size_t got = 0;
+  while (source.Read(chunk, got) && got > 0) {
+    if (std::any_of(chunk.begin(), chunk.begin() + static_cast<std::ptrdiff_t>(got), [](std::uint8_t b) { return b != 0; })) {
+      return false;
+    }
+  }
+  return true;
+}
+
 }  // namespace
 
 bool MemorySource::Read(std::span<std::uint8_t> into, std::size_t& got) {
@@ -111,20 +123,21 @@ bool MemorySource::Read(std::span<std::uint8_t> into, std::size_t& got) {
   return true;
 }
 
-MapError ReadMap(ByteSource& source, MapFile& map) {
+MapError ReadMap(ByteSource& source, MapFile& map, SourceExtent* extent) {
   FreeMap(map);
   if (source.Length() < kShortestFile) return SourceCorrupted;
   MapFile loaded;
   MapError error = ReadHeader(source, loaded);
   if (error == Ok) error = ReadRecords(source, loaded);
+  if (error == Ok && extent != nullptr) *extent = {source.Length(), TailIsZero(source)};
   if (error == Ok) map = std::move(loaded);
   FreeMap(loaded);
   return error;
 }
 
-MapError ReadMap(std::span<const std::uint8_t> bytes, MapFile& map) {
+MapError ReadMap(std::span<const std::uint8_t> bytes, MapFile& map, SourceExtent* extent) {
   MemorySource source(bytes);
-  return ReadMap(source, map);
+  return ReadMap(source, map, extent);
 }
 
 MapFileContent::MapFileContent(const MapFile& map) {

@@ -32,10 +32,18 @@ class MemorySource final : public ByteSource {
   std::size_t position_ = 0;
 };
 
+// What the records cannot tell of the file they came from: its length, and whether every byte
+// after the last record is zero.
+struct SourceExtent {
+  std::uint64_t bytes = 0;
+  bool zero_tail = true;
+};
+
 // Reads a map as OpenMap does once the file is open: what the source lacks of its records reads
-// as zero bytes, bytes after them are ignored. On failure the map is left empty.
-MapError ReadMap(ByteSource& source, MapFile& map);
-MapError ReadMap(std::span<const std::uint8_t> bytes, MapFile& map);
+// as zero bytes, bytes after them are not part of the map (with `extent`, they are read to tell
+// whether they are all zero). On failure the map is left empty.
+MapError ReadMap(ByteSource& source, MapFile& map, SourceExtent* extent = nullptr);
+MapError ReadMap(std::span<const std::uint8_t> bytes, MapFile& map, SourceExtent* extent = nullptr);
 
 // The file a map makes, as the pieces that follow each other in it: header and counts, held
 // here, and the record arrays, which stay in the map (so it must outlive this). Nothing is copied.

@@ -5,6 +5,7 @@
 
 #include "map/conversion.hpp"
 #include "map/convert_step.hpp"
+#include "map/file_fit.hpp"
 #include "map/map_format.hpp"
 #include "map/records.hpp"
 
@@ -37,18 +38,6 @@ std::string FieldPhrase(Field field) {
     if (f == field) return std::string(phrase);
   }
   return std::string(FieldName(field));
-}
-
-std::string KindName(RecordKind kind) {
-  return kind == RecordKind::Sector ? "sector" : kind == RecordKind::Wall ? "wall" : "sprite";
-}
-
-std::string WithCommas(std::int64_t number) {
-  std::string digits = std::to_string(number);
-  for (auto at = static_cast<std::ptrdiff_t>(digits.size()) - 3; at > 0; at -= 3) {
-    digits.insert(static_cast<std::size_t>(at), 1, ',');
-  }
-  return digits;
 }
 
 }  // namespace
@@ -99,51 +88,9 @@ std::vector<FieldLoss> LossesDownTo(const MapFile& map, std::int32_t target) {
 }
 
 std::string LossLine(const FieldLoss& loss) {
-  const std::string kind = KindName(loss.kind);
+  const std::string kind(KindName(loss.kind));
   return kind + " " + FieldPhrase(loss.field) + ": " + WithCommas(loss.changed) + " of " + WithCommas(loss.records) +
          " " + kind + "s";
-}
-
-std::vector<std::string> ExtentNotes(const MapFile& map, std::uint64_t file_bytes) {
-  const MapFileContent content(map);
-  const auto pieces = content.pieces();
-  std::uint64_t whole = 0;
-  for (const auto& piece : pieces) whole += piece.size();
-  if (content.error() != Ok || file_bytes == whole) return {};
-  if (file_bytes > whole) {
-    const auto extra = static_cast<std::int64_t>(file_bytes - whole);
-    return {WithCommas(extra) + (extra == 1 ? " byte after the last record is" : " bytes after the last record are") +
-            " not carried over."};
-  }
-  // The pieces in file order: the header, then each kind's records, from version 5 on each behind
-  // its own count. A count the file lacks was read as 0.
-  struct Piece {
-    RecordKind kind;
-    bool records;
-  };
-  using enum RecordKind;
-  static constexpr Piece kCountsTogether[] = {{Sector, false}, {Sector, true}, {Wall, true}, {Sprite, true}};
-  static constexpr Piece kCountsApart[] = {{Sector, false}, {Sector, true}, {Wall, false},
-                                           {Wall, true},    {Sprite, false}, {Sprite, true}};
-  const std::span<const Piece> kinds = pieces.size() == std::size(kCountsApart) ? std::span<const Piece>(kCountsApart)
-                                                                               : std::span<const Piece>(kCountsTogether);
-  std::string zeroed;
-  std::uint64_t start = pieces.front().size();
-  for (std::size_t i = 1; i < pieces.size(); start += pieces[i].size(), ++i) {
-    if (pieces[i].empty() || start + pieces[i].size() <= file_bytes) continue;
-    const auto [kind, records] = kinds[i];
-    const std::string name = KindName(kind);
-    const auto first = static_cast<std::int64_t>(file_bytes > start ? (file_bytes - start) / LayoutOf(map.mapversion, kind).size : 0);
-    const std::int64_t last = RecordCount(map, kind) - 1;
-    const std::string what = !records     ? "the number of " + name + "s"
-                             : first == last ? name + " " + WithCommas(last)
-                                             : name + "s " + WithCommas(first) + " to " + WithCommas(last);
-    zeroed += (zeroed.empty() ? "" : ", ") + what;
-  }
-  const auto missing = static_cast<std::int64_t>(whole - file_bytes);
-  return {"The file ends " + WithCommas(missing) + (missing == 1 ? " byte" : " bytes") +
-              " early: its last records were read as zeros.",
-          "Read as zeros: " + zeroed + "."};
 }
 
 }  // namespace tessaro

@@ -38,10 +38,4 @@ std::vector<FieldLoss> LossesDownTo(const MapFile& map, std::int32_t target);
 // "wall palettes: 312 of 2,224 walls"
 std::string LossLine(const FieldLoss& loss);
 
-// Whether the file was whole: for a file shorter than its records, "The file ends 10,194 bytes
-// early: its last records were read as zeros." and which records ("Read as zeros: sprites 207 to
-// 294."); for a longer one, "2 bytes after the last record are not carried over."; nothing for a
-// file of exactly its records' length. `file_bytes` is the whole file's length.
-std::vector<std::string> ExtentNotes(const MapFile& map, std::uint64_t file_bytes);
-
 }  // namespace tessaro

@@ -35,6 +35,10 @@ std::string_view FieldName(Field field) {
   return index < std::size(kFieldNames) ? kFieldNames[index] : std::string_view("?");
 }
 
+std::string_view KindName(RecordKind kind) {
+  return kind == RecordKind::Sector ? "sector" : kind == RecordKind::Wall ? "wall" : "sprite";
+}
+
 const RecordLayout& LayoutOf(std::int32_t version, RecordKind kind) {
   // An unknown version has no fields and no size, so nothing can be read through it.
   static constexpr RecordLayout kNoLayout{{}, 0};

@@ -40,6 +40,9 @@ struct FieldSpec {
 
 enum class RecordKind : std::uint8_t { Sector, Wall, Sprite };
 
+// "sector", "wall", "sprite": how every report names one record of the kind.
+std::string_view KindName(RecordKind kind);
+
 struct RecordLayout {
   std::span<const FieldSpec> fields;
   std::uint32_t size;

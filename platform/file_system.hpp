@@ -36,6 +36,13 @@ FileStatus ListDirectory(std::string_view directory, unsigned allowed, std::vect
 // holds the path as the file system spells it.
 FileStatus FindFile(std::string_view path, unsigned allowed, std::string& found);
 
+// Looks for a folder by its path as FindFile does; a file of that name is not one (NotFound).
+inline FileStatus FindFolder(std::string_view path, std::string& found) {
+  std::string file;
+  if (FindFile(path, kAttrReadOnly | kAttrHidden | kAttrSystem, file) == FileStatus::Ok) return FileStatus::NotFound;
+  return FindFile(path, kAttrDirectory | kAttrReadOnly | kAttrHidden, found);
+}
+
 // A file opened for reading raw bytes; closed when the object goes.
 class InputFile {
  public:

@@ -12,6 +12,7 @@
 #include "grp/group_directory.hpp"
 #include "zip/zip_directory.hpp"
 #include "map/conversion.hpp"
+#include "map/file_fit.hpp"
 #include "map/map_format.hpp"
 #include "map/map_messages.hpp"
 #include "map/map_report.hpp"
@@ -123,13 +124,19 @@ EMSCRIPTEN_KEEPALIVE const char* tessaro_convert(const char* name, const std::ui
   made = Made{};
   std::vector<std::string> lines{OpeningLine(name)};
   MapFile map;
-  const MapError opened = ReadMap(std::span(bytes, size), map);
+  SourceExtent extent;
+  const MapError opened = ReadMap(std::span(bytes, size), map, &extent);
   if (opened != Ok) {
     lines.emplace_back(MapErrorMessage(opened));
     return Report(lines);
   }
   const std::int32_t version = map.mapversion;
-  const std::string notes = ",\"notes\":" + List(ExtentNotes(map, static_cast<std::uint64_t>(file_bytes)));
+  // Only the file's first bytes were read: of the rest, nobody knows that it is all zero.
+  extent.zero_tail = extent.zero_tail && file_bytes <= static_cast<double>(size);
+  extent.bytes = static_cast<std::uint64_t>(file_bytes);
+  const FileFit fit = FitOf(map, extent);
+  for (std::string& line : FitLines(fit)) lines.push_back(std::move(line));
+  const std::string notes = ",\"notes\":" + List(ExtentNotes(fit));
   const std::string facts = ",\"version\":" + std::to_string(version) + ",\"sectors\":" +
                             std::to_string(map.numsectors) + ",\"walls\":" + std::to_string(map.numwalls) +
                             ",\"sprites\":" + std::to_string(map.numsprites);

@@ -18,7 +18,9 @@ namespace {
 using testing::ScopedConsoleCapture;
 
 std::string Stored(const RunState& state) {
-  return state.SourcePath + "|" + state.OutputPath + "|" + state.ScriptPath + "|" +
+  // An output folder shows with a "/" after it.
+  const std::string output = state.OutputFolder.empty() ? state.OutputPath : state.OutputFolder + "/";
+  return state.SourcePath + "|" + output + "|" + state.ScriptPath + "|" +
          std::to_string(state.TargetVersion) + "|" + std::to_string(state.RunError) + "|" +
          std::to_string(state.OptionFlags);
 }

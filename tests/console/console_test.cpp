@@ -118,6 +118,18 @@ TEST(ConsoleTest, ColoursMovesAndTextHelpers) {
   MoveCursor(25, 80);
   for (const auto& [row, column] : {std::pair{26, 1}, {1, 81}, {-1, 5}, {5, -1}, {0, 0}}) MoveCursor(row, column);
   EXPECT_EQ(capture.Marked(), "<c15>a<c7><c0><c15><c8><@5,10><@5,3><@7,3><@25,80>");
+  // Ctrl-C mid-line ends the line and gives the console its colours back before the interrupt;
+  // at the end of a run the colours go back once, and only if the program set any.
+  PrintText("?", false);
+  capture.TypeKeys("\x03");
+  EXPECT_EQ(ReadKey(), "");
+  RestoreConsole();
+  EXPECT_EQ(capture.Marked().substr(capture.Marked().size() - 11), "?\r\n<c-><^C>");
+  ScopedConsoleCapture plain(80, 25);
+  plain.TypeKeys("\x03");
+  EXPECT_EQ(ReadKey(), "");
+  RestoreConsole();
+  EXPECT_EQ(plain.Marked(), "<^C>");
   EXPECT_EQ(Spaces(0) + Spaces(-5) + RepeatChar(0, '\xc4') + RepeatChar(-1, 'x'), "");
   EXPECT_EQ(Spaces(3) + RepeatChar(2, '\xc4'), "   \xc4\xc4");
   EXPECT_EQ(IntToText(7) + IntToText(0) + IntToText(std::numeric_limits<std::int32_t>::min()) +

@@ -127,7 +127,7 @@ def run_case(case, command, platform):
 
 
 def check_case(case, command, platform, folder):
-    setup, expected, words, stdin, status, limits, head = {}, {}, None, b"", None, [], False
+    setup, expected, words, stdin, status, limits, head, banner = {}, {}, None, b"", None, [], False, BANNER
     for word, rest in case["steps"]:
         name, _, given = rest.partition(" ")
         if word == "only":
@@ -152,6 +152,8 @@ def check_case(case, command, platform, folder):
             stdin = rest if rest in ("open", "closed") else unescape(rest)
         elif word == "head":
             head = True
+        elif word == "bare":  # the output has no banner
+            banner = b""
         elif word == "run":  # quotes group words; a backslash is a character like any other
             lexer = shlex.shlex(rest, posix=True)
             lexer.whitespace_split, lexer.escape = True, ""
@@ -187,7 +189,7 @@ def check_case(case, command, platform, folder):
                            **({"input": stdin} if isinstance(stdin, bytes) else {"stdin": silent}))
         os.close(silent), os.close(writer)
         code, output = p.returncode, p.stdout
-        want = BANNER + (case["out"] or b"")
+        want = banner + (case["out"] or b"")
         if output != want:
             failures.append("output\n  got:      %r\n  expected: %r" % (output, want))
     if status is not None and code != status:

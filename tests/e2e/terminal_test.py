@@ -6,7 +6,7 @@ waits), and Ctrl-C, SIGTERM or a hangup at the question. After each run the term
 must be as before, and the old output kept unless the answer was yes.
 
     terminal_test.py PROGRAM"""
-import os, pty, select, shlex, shutil, signal, subprocess, sys, tempfile, termios, time
+import os, pty, re, select, shlex, shutil, signal, subprocess, sys, tempfile, termios, time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 SAMPLE = os.path.join(os.path.dirname(os.path.dirname(HERE)), "samples", "v6", "courtyard.map")
@@ -52,6 +52,15 @@ def help_screen(tmux, golden="help_screen.txt"):
         assert "status=" not in tmux.screen(), "the help waits for a key"
         tmux.keys("x")
     tmux.wait_for("status=1")
+    # What the shell prints next is in the terminal's own colours again.
+    coloured = tmux.screen(colours=True)
+    set_colours = set()
+    for code in re.findall(r"\x1b\[([0-9;]*)m", coloured[:coloured.index("status=")]):
+        for number in (int(n or 0) for n in code.split(";")):
+            set_colours -= {"fg", "bg"} if number == 0 else {"fg"} if number == 39 else {"bg"} if number == 49 else set()
+            set_colours |= {"fg"} if 30 <= number <= 37 or 90 <= number <= 97 else set()
+            set_colours |= {"bg"} if 40 <= number <= 47 or 100 <= number <= 107 else set()
+    assert not set_colours, "colours left set: %r" % coloured
 
 
 def keys_then_yes(tmux):
@@ -77,6 +86,8 @@ def at_question(*keys, number=None, status=0):
             tmux.keys(key)
             time.sleep(0.1)
         tmux.wait_for("status=%d" % status)
+        # Ctrl-C leaves the question's line behind: the shell goes on below it.
+        assert keys != ("C-c",) or "\nstatus=130" in tmux.screen(), tmux.screen()
     return act
 
 

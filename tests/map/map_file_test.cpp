@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <numeric>
 
+#include "map/file_fit.hpp"
 #include "map/map_format.hpp"
 #include "map/map_messages.hpp"
 #include "map/map_report.hpp"
@@ -257,34 +258,57 @@ TEST(MapReportTest, LossesCountTheRecordsThatChange) {
   EXPECT_EQ(LossLine(many), "wall palettes: 1,234 of 32,767 walls");
 }
 
-// Whether a file was whole, as the page says it: a cut names the records read as zeros, from
-// version 5 on a count the file lacks too; bytes after the last record are counted.
+// Whether a file was whole, as the page and the console say it: a cut names the records read as
+// zeros, from version 5 on a count the file lacks too; bytes after the last record are counted
+// unless every one is zero, as real version 5 files end.
 TEST(MapReportTest, ExtentNotesSayWhatAShortOrLongFileLost) {
-  auto notes = [](const MapFile& written, std::int64_t change) {
+  auto notes = [](const MapFile& written, std::int64_t change, std::uint8_t tail = 0x5a) {
     Bytes file;
     EXPECT_EQ(WriteMap(written, file), Ok);
-    file.resize(static_cast<std::size_t>(static_cast<std::int64_t>(file.size()) + change));
+    file.resize(static_cast<std::size_t>(static_cast<std::int64_t>(file.size()) + change), tail);
     MapFile map;
-    EXPECT_EQ(ReadMap(file, map), Ok);
+    SourceExtent extent;
+    EXPECT_EQ(ReadMap(file, map, &extent), Ok);
+    EXPECT_EQ(extent.bytes, file.size());
     std::string text;
-    for (const std::string& line : ExtentNotes(map, file.size())) text += line + "|";
+    const FileFit fit = FitOf(map, extent);
+    for (const std::string& line : ExtentNotes(fit)) text += line + "|";
+    for (const std::string& line : FitLines(fit)) text += line + "|";
     return text;
   };
   const MapFile large = EmptyMap(7, 1, 2000, 300);  // walls of 32 bytes, sprites of 44
   EXPECT_EQ(notes(large, 0), "");
-  EXPECT_EQ(notes(large, 1), "1 byte after the last record is not carried over.|");
-  EXPECT_EQ(notes(large, 2000), "2,000 bytes after the last record are not carried over.|");
-  EXPECT_EQ(notes(large, -1), "The file ends 1 byte early: its last records were read as zeros.|Read as zeros: sprite 299.|");
+  EXPECT_EQ(notes(large, 2, 0), "");
+  EXPECT_EQ(notes(large, 1), "1 byte after the last record is not carried over.|   1 byte after the last record not carried over|");
+  EXPECT_EQ(notes(large, 2000), "2,000 bytes after the last record are not carried over.|"
+                                "   2000 bytes after the last record not carried over|");
+  EXPECT_EQ(notes(large, -1), "The file ends 1 byte early: its last records were read as zeros.|Read as zeros: sprite 299.|"
+                              "   File ends 1 byte early: sprite 299 read as zeros|");
   EXPECT_EQ(notes(large, -(93 * 44 - 10)),
-            "The file ends 4,082 bytes early: its last records were read as zeros.|Read as zeros: sprites 207 to 299.|");
+            "The file ends 4,082 bytes early: its last records were read as zeros.|Read as zeros: sprites 207 to 299.|"
+            "   File ends 4082 bytes early: sprites 207 to 299 read as zeros|");
   EXPECT_EQ(notes(large, -(300 * 44 + 2 + 1000 * 32 - 5)),
             "The file ends 31,997 bytes early: its last records were read as zeros.|"
-            "Read as zeros: walls 1,000 to 1,999, the number of sprites.|");
+            "Read as zeros: walls 1,000 to 1,999, the number of sprites.|"
+            "   File ends 31997 bytes early: walls 1000 to 1999, the number of sprites read as zeros|");
   EXPECT_EQ(notes(large, -(300 * 44 + 2)),
-            "The file ends 2 bytes early: its last records were read as zeros.|Read as zeros: the number of sprites.|");
+            "The file ends 2 bytes early: its last records were read as zeros.|Read as zeros: the number of sprites.|"
+            "   File ends 2 bytes early: the number of sprites read as zeros|");
   EXPECT_EQ(notes(EmptyMap(3, 5, 10, 2), -(4 * 30 + 10 * 31 + 2 * 38 - 1)),
             "The file ends 505 bytes early: its last records were read as zeros.|"
-            "Read as zeros: sectors 1 to 4, walls 0 to 9, sprites 0 to 1.|");
+            "Read as zeros: sectors 1 to 4, walls 0 to 9, sprites 0 to 1.|"
+            "   File ends 505 bytes early: sectors 1 to 4, walls 0 to 9, sprites 0 to 1 read as zeros|");
+  // A zero byte far behind the first non-zero one is no reason to stop looking.
+  Bytes tail;
+  EXPECT_EQ(WriteMap(large, tail), Ok);
+  tail.resize(tail.size() + 200000);
+  tail.back() = 1;
+  MapFile map;
+  SourceExtent extent;
+  EXPECT_EQ(ReadMap(tail, map, &extent), Ok);
+  EXPECT_FALSE(extent.zero_tail);
+  EXPECT_EQ(WithCommas(-1234567), "-1,234,567");
+  EXPECT_EQ(WithCommas(-123), "-123");
 }
 
 }  // namespace

@@ -25,7 +25,8 @@ class ScopedConsoleCapture final : public Terminal {
 
   // The bytes written, without colours or cursor moves.
   const std::string& Text() const { return text_; }
-  // The bytes written, with every colour change as "<c" attribute ">", every cursor move as
+  // The bytes written, with every colour change as "<c" attribute ">" ("<c->" back to the
+  // console's own), every cursor move as
   // "<@" row "," column ">" (the position reached) and every Ctrl-C interrupt as "<^C>".
   const std::string& Marked() const { return marked_; }
 
@@ -50,6 +51,7 @@ class ScopedConsoleCapture final : public Terminal {
   void Write(std::string_view bytes) override;
   void Flush() override {}
   void SetAttribute(int attribute) override;
+  void ResetAttribute() override { marked_ += "<c->"; }
   void MoveCursor(int row, int column) override;
   bool QueryCursor(int& row, int& column, std::string& typed) override;
   bool InputIsConsole() override { return input_is_console_; }
