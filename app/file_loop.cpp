@@ -3,7 +3,7 @@
 #include "app/overwrite.hpp"
 #include "app/paths.hpp"
 #include "console/console.hpp"
-#include "grp/group_file.hpp"
+#include "archive/archive_file.hpp"
 #include "map/conversion.hpp"
 #include "map/file_fit.hpp"
 #include "map/map_file.hpp"
@@ -21,17 +21,18 @@ MapError OpenEntry(const SourceEntry& entry, MapFile& map) {
     return entry.problem;
   }
   SourceExtent extent;
-  const MapError opened = entry.group.empty() ? OpenMap(entry.title, map, &extent)
-                                              : OpenGroupMember(entry.group, entry.member, entry.title, map, &extent);
+  const MapError opened = entry.archive.empty()
+                              ? OpenMap(entry.title, map, &extent)
+                              : OpenArchiveMember(entry.archive, entry.members, entry.title, map, &extent);
   if (opened == Ok) {
     for (const std::string& line : FitLines(FitOf(map, extent))) PrintText(line, true);
   }
   return opened;
 }
 
-// Saves unless the output lies inside a group file or an existing one is to be kept.
+// Saves unless the output lies inside a group file or a zip, or an existing one is to be kept.
 void SaveOutput(RunState& state, const MapFile& map) {
-  if (IsInsideGroupFile(state.OutputPath)) {
+  if (IsInsideArchive(state.OutputPath)) {
     PrintText(SavingLine(state.OutputPath), true);
     state.RunError = InsideGroupFile;
   } else if (ConfirmOverwrite(state.OutputPath, state.OptionFlags, kReplaceAlways) == 1) {
