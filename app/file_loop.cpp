@@ -4,7 +4,7 @@
 #include "app/paths.hpp"
 #include "check/map_check.hpp"
 #include "console/console.hpp"
-#include "grp/group_file.hpp"
+#include "archive/archive_file.hpp"
 #include "map/conversion.hpp"
 #include "map/file_fit.hpp"
 #include "map/map_file.hpp"
@@ -72,13 +72,13 @@ MapError OpenEntry(const SourceEntry& entry, MapFile& map, SourceExtent& extent,
     PrintText(stage, true);
     return entry.problem;
   }
-  return entry.group.empty() ? OpenMap(entry.title, map, &extent, stage)
-                             : OpenGroupMember(entry.group, entry.member, entry.title, map, &extent, stage);
+  return entry.archive.empty() ? OpenMap(entry.title, map, &extent, stage)
+                               : OpenArchiveMember(entry.archive, entry.members, entry.title, map, &extent, stage);
 }
 
 MapError SaveAsked(const std::string& path, std::uint32_t& option_flags, const std::function<MapError()>& save) {
   MapError error = Ok;
-  if (IsInsideGroupFile(path)) {
+  if (IsInsideArchive(path)) {
     PrintText(SavingLine(path), true);
     error = InsideGroupFile;
   } else if (ConfirmOverwrite(path, option_flags, kReplaceAlways) == 1) {

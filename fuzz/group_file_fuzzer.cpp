@@ -10,7 +10,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   using namespace tessaro;
   const std::span<const std::uint8_t> file(data, size);
   const std::uint64_t bytes = GroupDirectoryBytes(file.first(std::min<std::size_t>(size, kGroupEntryBytes)), size);
-  std::vector<GroupMember> members;
+  std::vector<ArchiveMember> members;
   if (bytes == 0) return 0;
   TESSARO_FUZZ_CHECK(bytes <= size && bytes % kGroupEntryBytes == 0);
   const bool whole = ReadGroupDirectory(file.first(bytes), size, members);
@@ -20,12 +20,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // The members follow each other from the end of the directory, each inside the file.
   std::uint64_t next = bytes;
   MapFile map;
-  for (const GroupMember& member : members) {
+  for (const ArchiveMember& member : members) {
     TESSARO_FUZZ_CHECK(member.offset == next && member.offset + member.size <= size);
     TESSARO_FUZZ_CHECK(member.name.size() <= 12 && member.name.find('\0') == std::string::npos);
     const std::string title = MemberTitle("G.GRP", member.name);
     TESSARO_FUZZ_CHECK(std::none_of(title.begin(), title.end(), [](char c) { return static_cast<unsigned char>(c) < 32; }));
-    if (IsPlainMemberName(member.name)) TESSARO_FUZZ_CHECK(member.name.find_first_of("/\\:") == std::string::npos);
+    if (member.refused == Ok) TESSARO_FUZZ_CHECK(member.name.find_first_of("/\\:") == std::string::npos);
     ReadMap(file.subspan(member.offset, member.size), map);
     next = member.offset + member.size;
   }

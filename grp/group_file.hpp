@@ -3,7 +3,6 @@
 #pragma once
 
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "grp/group_directory.hpp"
@@ -12,16 +11,12 @@
 
 namespace tessaro {
 
-// The members of the group file at `path` (spelled as the file system spells it), read from its
-// directory alone. SourceCorrupted when the directory is damaged. `members` starts empty.
-MapError ReadGroupFile(const std::string& path, std::vector<GroupMember>& members);
+// The members of a group from its directory alone, which `group` gives from the group's first
+// byte on: a group file, or a group unpacking out of a zip. SourceCorrupted when the directory is
+// damaged. `members` starts empty.
+MapError ReadGroupDirectory(ByteSource& group, std::vector<ArchiveMember>& members);
 
-// Reads one member as OpenMap reads a map file, from its own bytes only, and prints `stage` or
-// ":: Opening <title>...". A member whose name is not a plain file name is never read.
-MapError OpenGroupMember(const std::string& path, const GroupMember& member, std::string_view title,
-                         MapFile& map, SourceExtent* extent = nullptr, std::string_view stage = {});
-
-// Whether a folder of `path` is a group file: nothing may be written into one.
-bool IsInsideGroupFile(std::string_view path);
+// The same for the group file at `path` (spelled as the file system spells it).
+MapError ReadGroupFile(const std::string& path, std::vector<ArchiveMember>& members);
 
 }  // namespace tessaro

@@ -19,6 +19,13 @@ inline std::int32_t LoadLittleEndian(const std::uint8_t* bytes, std::size_t size
   return static_cast<std::int32_t>(raw);
 }
 
+// Reads an unsigned field of 1 to 8 bytes.
+inline std::uint64_t LoadUnsigned(const std::uint8_t* bytes, std::size_t size) {
+  std::uint64_t raw = 0;
+  for (std::size_t i = 0; i < size; ++i) raw |= std::uint64_t{bytes[i]} << (8 * i);
+  return raw;
+}
+
 // Writes the low `size` bytes of the value; narrowing keeps the low bits.
 inline void StoreLittleEndian(std::uint8_t* bytes, std::size_t size, std::int32_t value) {
   const auto raw = static_cast<std::uint32_t>(value);

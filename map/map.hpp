@@ -22,11 +22,14 @@ enum MapError : std::int32_t {
   // A group file's member whose name would make a file outside the group's folder, or a name no
   // file may have: it is never converted.
   MemberNameNotPlain = 9,
-  // An output named inside a group file, which is only ever read.
+  // An output named inside a group file or a zip, which are only ever read.
   InsideGroupFile = 10,
+  // A zip member packed by a method other than storing or deflating.
+  CompressionUnsupported = 11,
+  MemberEncrypted = 12,
 };
 
-inline constexpr std::int32_t kLastMapError = InsideGroupFile;
+inline constexpr std::int32_t kLastMapError = MemberEncrypted;
 
 // The versions a map file can have. Each one changed the record layouts: 4 split the single
 // panning bytes into x and y, 5 reordered sectors and walls and added palettes and `extra`,
@@ -54,6 +57,18 @@ inline constexpr RecordSizes RecordSizeTable[kHighestVersion + 1] = {
     {37, 32, 43},  // 6
     {40, 32, 44},  // 7
 };
+
+// The most bytes a map's records can need: the 26 bytes of header and counts, then 32767 records
+// of each kind at the version whose records take the most. A map member stated larger is no map.
+constexpr std::uint64_t LargestMapBytes() {
+  std::uint64_t largest = 0;
+  for (std::int32_t version = kLowestVersion; version <= kHighestVersion; ++version) {
+    const RecordSizes& sizes = RecordSizeTable[version];
+    const std::uint64_t records = std::uint64_t{sizes.sector} + sizes.wall + sizes.sprite;
+    largest = records > largest ? records : largest;
+  }
+  return 26 + 32767 * largest;
+}
 
 // The arrays hold the records exactly as the file does, back to back, in the layout of
 // `mapversion`; each array holds its count times the record size of that version. An empty

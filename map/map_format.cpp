@@ -93,22 +93,6 @@ MapError ReadRecords(ByteSource& source, MapFile& map) {
   return Ok;
 }
 
-class MemorySource final : public ByteSource {
- public:
-  explicit MemorySource(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
-  std::uint64_t Length() const override { return bytes_.size(); }
-  bool Read(std::span<std::uint8_t> into, std::size_t& got) override {
-    got = std::min(into.size(), bytes_.size() - position_);
-    if (got > 0) std::memcpy(into.data(), bytes_.data() + position_, got);
-    position_ += got;
-    return true;
-  }
-
- private:
-  std::span<const std::uint8_t> bytes_;
-  std::size_t position_ = 0;
-};
-
 bool ArraysFitCounts(const MapFile& map) {
   const RecordSizes& sizes = RecordSizeTable[map.mapversion];
   auto fits = [](std::int16_t count, std::uint32_t size, const RecordArray& data) {
@@ -131,6 +115,13 @@ bool TailIsZero(ByteSource& source) {
 }
 
 }  // namespace
+
+bool MemorySource::Read(std::span<std::uint8_t> into, std::size_t& got) {
+  got = std::min(into.size(), bytes_.size() - position_);
+  if (got > 0) std::memcpy(into.data(), bytes_.data() + position_, got);
+  position_ += got;
+  return true;
+}
 
 MapError ReadMap(ByteSource& source, MapFile& map, SourceExtent* extent) {
   FreeMap(map);

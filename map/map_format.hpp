@@ -20,6 +20,18 @@ class ByteSource {
   virtual bool Read(std::span<std::uint8_t> into, std::size_t& got) = 0;
 };
 
+// Bytes held in memory.
+class MemorySource final : public ByteSource {
+ public:
+  explicit MemorySource(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
+  std::uint64_t Length() const override { return bytes_.size(); }
+  bool Read(std::span<std::uint8_t> into, std::size_t& got) override;
+
+ private:
+  std::span<const std::uint8_t> bytes_;
+  std::size_t position_ = 0;
+};
+
 // What the records cannot tell of the file they came from: its length, and whether every byte
 // after the last record is zero.
 struct SourceExtent {

@@ -30,6 +30,8 @@ std::string_view MapErrorMessage(std::int32_t error) {
       "   No upgrade/downgrade needed",
       "   Member name not a plain file name",
       "   Cannot write into a group file",
+      "   Compression method not supported",
+      "   Member is encrypted",
   };
   static_assert(std::size(kMessages) == kLastMapError + 1);
   if (error < 1 || error > kLastMapError) return {};

@@ -180,16 +180,25 @@
     return box;
   }
 
-  // The maps a chosen file holds: the file itself, or the maps of a group file in the order of its
-  // directory, each read from its own bytes. A damaged group, or a member whose name is no plain
-  // file name, comes with its lines already made.
+  // The maps a chosen file holds: the file itself, or the maps of a group file or a zip in the order
+  // of its directory, each read from its own bytes, a group inside a zip in its place. A damaged
+  // archive, or a member that is refused, comes with its lines already made.
   async function* mapsOf(file) {
-    if (!/\.grp$/i.test(file.name)) return yield { title: file.name, map: file };
-    const listed = await ask({ group: file });
-    if (!listed.members) return yield { title: file.name, made: { report: listed } };
+    const zipped = /\.zip$/i.test(file.name);
+    if (!zipped && !/\.grp$/i.test(file.name)) return yield { title: file.name, map: file };
+    yield* membersOf(file.name, file, await ask(zipped ? { zip: file } : { group: file }));
+  }
+
+  async function* membersOf(title, file, listed) {
+    if (!listed.members) return yield { title, made: { report: listed } };
     progress.max += listed.members.length - 1;
     for (const member of listed.members) {
-      yield member.lines ? { title: member.title, made: { report: member } } : { title: member.title, map: file, member };
+      if (member.lines) yield { title: member.title, made: { report: member } };
+      else if (!member.group) yield { title: member.title, map: file, member };
+      else {
+        const inner = await ask({ unzip: file, member });
+        yield* membersOf(member.title, inner.blob, inner);
+      }
     }
   }
 
@@ -202,7 +211,7 @@
   async function convert() {
     const chosen = [...maps.files], scriptFile = script.files[0];
     if (!chosen.length) {
-      status.textContent = 'Choose one or more .map files first.';
+      status.textContent = 'Choose one or more .map, .grp or .zip files first.';
       return;
     }
     if (current) current.stopped = true;

@@ -2,6 +2,7 @@
 // one map at a time, with what the program would print for that map. No console, no files.
 #include <emscripten.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -10,6 +11,7 @@
 #include "app/text.hpp"
 #include "check/map_check.hpp"
 #include "grp/group_directory.hpp"
+#include "zip/zip_directory.hpp"
 #include "map/conversion.hpp"
 #include "map/file_fit.hpp"
 #include "map/map_format.hpp"
@@ -123,6 +125,33 @@ const char* Report(const std::vector<std::string>& lines, const std::string& res
   return made.report.c_str();
 }
 
+const char* Damaged(std::string_view name, MapError error) {
+  return Report({OpeningLine(name), std::string(MapErrorMessage(error))});
+}
+
+// The maps of an archive, and the groups of a zip, as the worker reads them.
+const char* Listed(std::string_view name, const std::vector<ArchiveMember>& members) {
+  std::string listed;
+  for (const ArchiveMember& member : members) {
+    const bool group = member.storage != Storage::Plain && IsGroupFileName(member.name);
+    if (!group && !EndsWithIgnoringCase(member.name, ".map")) continue;
+    const std::string title = MemberTitle(name, member.name);
+    const MapError refused = group ? member.refused : MapMemberRefusal(member);
+    listed += (listed.empty() ? "{\"title\":" : ",{\"title\":") + JsonString(title);
+    if (refused != Ok) {
+      listed += ",\"lines\":" + List({OpeningLine(title), std::string(MapErrorMessage(refused))}) + "}";
+      continue;
+    }
+    listed += ",\"offset\":" + std::to_string(member.offset) + ",\"packed\":" + std::to_string(member.packed) +
+              ",\"size\":" + std::to_string(member.size) + ",\"crc\":" + std::to_string(member.crc) +
+              ",\"zipped\":" + (member.storage != Storage::Plain ? "true" : "false") +
+              ",\"deflated\":" + (member.storage == Storage::ZipDeflated ? "true" : "false") +
+              ",\"group\":" + (group ? "true" : "false") + "}";
+  }
+  made.report = "{\"members\":[" + listed + "]}";
+  return made.report.c_str();
+}
+
 }  // namespace
 }  // namespace tessaro
 
@@ -218,26 +247,60 @@ EMSCRIPTEN_KEEPALIVE double tessaro_group_directory_bytes(const std::uint8_t* fi
 }
 
 // The members of a group file that end in ".map", in directory order, from its directory's bytes:
-// {"members": [{"title", "offset", "size"}, or {"title", "lines"} for a name that is not a plain
-// file name]}; a damaged directory reports {"lines"} for the group as a whole.
+// {"members": [{"title", "offset", "packed", "size", "crc", "zipped", "deflated"}, or {"title",
+// "lines"} for a member that is refused]}; a damaged directory reports {"lines"} for the group.
 EMSCRIPTEN_KEEPALIVE const char* tessaro_group(const char* name, const std::uint8_t* directory, std::size_t size,
                                                 double length) {
-  std::vector<GroupMember> members;
+  std::vector<ArchiveMember> members;
   if (!ReadGroupDirectory(std::span(directory, size), static_cast<std::uint64_t>(length), members)) {
-    return Report({OpeningLine(name), std::string(MapErrorMessage(SourceCorrupted))});
+    return Damaged(name, SourceCorrupted);
   }
-  std::string listed;
-  for (const GroupMember& member : members) {
-    if (!EndsWithIgnoringCase(member.name, ".map")) continue;
-    const std::string title = MemberTitle(name, member.name);
-    listed += (listed.empty() ? "{\"title\":" : ",{\"title\":") + JsonString(title);
-    listed += IsPlainMemberName(member.name)
-                  ? ",\"offset\":" + std::to_string(member.offset) + ",\"size\":" + std::to_string(member.size) + "}"
-                  : ",\"lines\":" + List({OpeningLine(title), std::string(MapErrorMessage(MemberNameNotPlain))}) + "}";
-  }
-  made.report = "{\"members\":[" + listed + "]}";
+  return Listed(name, members);
+}
+
+// How many of a zip's last bytes hold its end record.
+EMSCRIPTEN_KEEPALIVE double tessaro_zip_tail_bytes(double length) {
+  return static_cast<double>(std::min(static_cast<std::uint64_t>(length), kZipTailBytes));
+}
+
+// Where a zip's central directory lies, from its last tessaro_zip_tail_bytes bytes: {"offset",
+// "bytes", "entries"}, or {"lines"} for the zip as a whole when it is damaged or not supported.
+EMSCRIPTEN_KEEPALIVE const char* tessaro_zip(const char* name, const std::uint8_t* tail, std::size_t size,
+                                              double length) {
+  ZipDirectoryPlace place;
+  const MapError found = FindZipDirectory(std::span(tail, size), static_cast<std::uint64_t>(length), place);
+  if (found != Ok) return Damaged(name, found);
+  made.report = "{\"offset\":" + std::to_string(place.offset) + ",\"bytes\":" + std::to_string(place.bytes) +
+                ",\"entries\":" + std::to_string(place.entries) + "}";
   return made.report.c_str();
 }
+
+// The members of a zip that end in ".map" or ".grp", in directory order, from its central
+// directory's bytes, as tessaro_group reports them; a group carries "group": true.
+EMSCRIPTEN_KEEPALIVE const char* tessaro_zip_members(const char* name, const std::uint8_t* directory,
+                                                      std::size_t size, double offset, double entries) {
+  std::vector<ArchiveMember> members;
+  const ZipDirectoryPlace place{static_cast<std::uint64_t>(offset), size, static_cast<std::uint64_t>(entries)};
+  const MapError read = ReadZipDirectory(std::span(directory, size), place, members);
+  return read == Ok ? Listed(name, members) : Damaged(name, read);
+}
+
+// Where a zip member's data begins, from the bytes of its local header; 0 when it cannot.
+EMSCRIPTEN_KEEPALIVE double tessaro_zip_data(const std::uint8_t* header, std::size_t size, double offset,
+                                             double packed, double length) {
+  ArchiveMember member;
+  member.offset = static_cast<std::uint64_t>(offset);
+  member.packed = static_cast<std::uint64_t>(packed);
+  return static_cast<double>(ZipDataOffset(std::span(header, size), member, static_cast<std::uint64_t>(length)));
+}
+
+// The CRC-32 of bytes that follow those whose CRC-32 is `crc`.
+EMSCRIPTEN_KEEPALIVE double tessaro_crc32(const std::uint8_t* bytes, std::size_t size, double crc) {
+  return Crc32(std::span(bytes, size), static_cast<std::uint32_t>(crc));
+}
+
+// The lines of a member that was not whole: {"lines"}.
+EMSCRIPTEN_KEEPALIVE const char* tessaro_damaged(const char* name) { return Damaged(name, SourceCorrupted); }
 
 EMSCRIPTEN_KEEPALIVE const std::uint8_t* tessaro_output() { return made.output.data(); }
 EMSCRIPTEN_KEEPALIVE std::size_t tessaro_output_size() { return made.output.size(); }

@@ -3,7 +3,7 @@
 // the order sent, so that the page stays free to draw and to answer however large a map is.
 // The largest map is under 4 MiB and bytes after the records are ignored, so a huge file is cut
 // rather than read whole. A script is only text, but one rule may stand anywhere in it.
-const kMapBytes = 8 << 20, kScriptBytes = 64 << 20;
+const kMapBytes = 8 << 20, kScriptBytes = 64 << 20, kPiece = 1 << 20;
 // Fresh memory is slow to come by: the first largest map took twice as long as the next. So the
 // module touches what such a map needs once, while the page waits for files.
 const tessaro = createTessaro().then((m) => {
@@ -59,23 +59,73 @@ function bounds(walls) {
 }
 
 // A group file's maps, from its directory alone: its first 16 bytes say how long the directory is.
-async function group(m, file) {
+async function group(m, file, name = file.name) {
   const first = (await read(file, 16)) ?? new Uint8Array();
   const length = given(m, m._tessaro_group_directory_bytes, first, first.length, file.size);
   const directory = (length && (await read(file, length))) || first;
   try {
-    return call(m, m._tessaro_group, file.name, directory, directory.length, file.size);
+    return call(m, m._tessaro_group, name, directory, directory.length, file.size);
   } catch {
     // A directory too large for memory is no game's: the group is damaged, as the program says.
-    return call(m, m._tessaro_group, file.name, first, first.length, file.size);
+    return call(m, m._tessaro_group, name, first, first.length, file.size);
   }
 }
 
-// {script, withScript} starts a run; {group} lists a group file's maps; {map, target, member}
-// converts one map of the run: a file, or a member of a group file from its own bytes only.
-async function answer({ id, script, withScript, group: grouped, map, target, member }) {
+// A zip's maps and groups, from its end record and central directory alone.
+async function zip(m, file) {
+  const tail = await read(file.slice(file.size - m._tessaro_zip_tail_bytes(file.size)));
+  if (!tail) return { lines: [`:: Opening ${file.name}...`, '   I/O error'] };
+  const end = call(m, m._tessaro_zip, file.name, tail, tail.length, file.size);
+  const directory = end.lines ? null : await read(file.slice(end.offset, end.offset + end.bytes));
+  if (!directory) return end.lines ? end : { lines: [`:: Opening ${file.name}...`, '   I/O error'] };
+  return call(m, m._tessaro_zip_members, file.name, directory, directory.length, end.offset, end.entries);
+}
+
+// A zip member's bytes as they unpack: null when the file cannot be read, false when the member is
+// not whole (damaged data, more or fewer bytes than stated, another CRC-32).
+async function unzip(m, file, member) {
+  const header = await read(file.slice(member.offset, member.offset + 30), 30);
+  if (!header) return null;
+  const at = given(m, m._tessaro_zip_data, header, header.length, member.offset, member.packed, file.size);
+  if (!at) return false;
+  let stream = file.slice(at, at + member.packed).stream();
+  if (member.deflated) stream = stream.pipeThrough(new DecompressionStream('deflate-raw'));
+  const reader = stream.getReader();
+  let bytes, got = 0, crc = 0;
+  try {
+    // One byte more than stated is enough to know the member is longer.
+    bytes = new Uint8Array(member.size + 1);
+    for (let part; got < bytes.length && !(part = await reader.read()).done; got += part.value.length) {
+      bytes.set(part.value.subarray(0, bytes.length - got), got);
+    }
+    reader.cancel().catch(() => {});
+  } catch {
+    return false;  // damaged deflate data, or a size no memory holds
+  }
+  // In pieces, so that the module's memory need not hold a whole group.
+  for (let at = 0; got === member.size && at < got; at += kPiece) {
+    const piece = bytes.subarray(at, Math.min(got, at + kPiece));
+    crc = given(m, m._tessaro_crc32, piece, piece.length, crc);
+  }
+  return got === member.size && crc === member.crc && bytes.subarray(0, got);
+}
+
+// The maps of a group file inside a zip: the group unpacked whole, at most its size in memory.
+async function unzipGroup(m, file, member) {
+  const bytes = await unzip(m, file, member);
+  if (!bytes) return call(m, m._tessaro_damaged, member.title);
+  const blob = new Blob([bytes]);
+  return { ...(await group(m, blob, member.title)), blob };
+}
+
+// {script, withScript} starts a run; {group} or {zip} lists an archive's maps, {unzip, member} those
+// of a group inside a zip; {map, target, member} converts one map of the run: a file, or a member of
+// an archive from its own bytes only.
+async function answer({ id, script, withScript, group: grouped, zip: zipped, unzip: holder, map, target, member }) {
   const m = await tessaro;
   if (grouped) return postMessage({ id, ...(await group(m, grouped)) });
+  if (zipped) return postMessage({ id, ...(await zip(m, zipped)) });
+  if (holder) return postMessage({ id, ...(await unzipGroup(m, holder, member)) });
   if (!map) {
     // As in the program, a script that cannot be read leaves every tile as it is.
     const bytes = (script && (await read(script, kScriptBytes))) || new Uint8Array();
@@ -83,8 +133,12 @@ async function answer({ id, script, withScript, group: grouped, map, target, mem
     return postMessage({ id, lines: started.lines });
   }
   const title = member?.title ?? map.name, size = member?.size ?? map.size;
-  const bytes = await read(member ? map.slice(member.offset, member.offset + size) : map, kMapBytes);
-  if (!bytes) return postMessage({ id, report: { lines: [`:: Opening ${title}...`, '   I/O error'] } });
+  const bytes = member?.zipped ? await unzip(m, map, member)
+                               : await read(member ? map.slice(member.offset, member.offset + size) : map, kMapBytes);
+  if (!bytes) {
+    const report = bytes === false ? call(m, m._tessaro_damaged, title) : { lines: [`:: Opening ${title}...`, '   I/O error'] };
+    return postMessage({ id, report });
+  }
   const report = call(m, m._tessaro_convert, title, bytes, bytes.length, target, size);
   const at = m._tessaro_output(), start = m._tessaro_walls() >> 2, marked = m._tessaro_marks() >> 2;
   const output = m.HEAPU8.slice(at, at + m._tessaro_output_size()).buffer;

@@ -1,6 +1,6 @@
 // The console layer with a recording terminal standing in for the console, the key parser, and
-// the plain functions of text in console.cases. Piped input, Ctrl-C and the cursor query on a real
-// terminal are in redirect_test.cpp and posix_pty_test.cpp.
+// the plain functions of text in console.cases. The POSIX terminal itself is in
+// terminal_posix_test.cpp, the Windows console in win32_console_test.cpp.
 #include "console/console.hpp"
 
 #include <gtest/gtest.h>

@@ -6,7 +6,7 @@ tests/README.md), each in a fresh folder, and names every case that fails.
 
 TESSARO_TEST_PROGRAM replaces PROGRAM and TESSARO_TEST_RUNNER goes in front of it (a Windows
 build under "wine"): the same table then checks the Windows program, byte for byte."""
-import fcntl, hashlib, os, re, resource, shlex, shutil, signal, struct, subprocess, sys, tempfile
+import fcntl, hashlib, io, os, re, resource, shlex, shutil, signal, struct, subprocess, sys, tempfile, zipfile
 
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 BANNER = (b"Tessaro converts Build Maps    Version 0.1    2014\r\n\r\n"
@@ -27,11 +27,64 @@ def content(given):
         members = [(unescape(n.strip()), content(c)) for n, _, c in (m.partition("=") for m in rest.split(";"))]
         return b"".join([b"TESTGROUP...", struct.pack("<I", len(members))] +
                         [n.ljust(12, b"\0") + struct.pack("<I", len(data)) for n, data in members] + [d for _, d in members])
+    if kind == "zip":
+        return zipped(rest)
     if kind == "hex":  # "5a*7" is seven bytes 5a
         return b"".join(bytes([int(h, 16)]) * int(n or 1) for h, _, n in (w.partition("*") for w in rest.split()))
     if kind == "text":
         return unescape(rest)
     return open(os.path.join(ROOT, given), "rb").read()
+
+
+class Stream:
+    """A file that cannot tell or seek, as a pipe: zipfile then writes sizes in data descriptors."""
+    def __init__(self, out):
+        self.write, self.flush = out.write, out.flush
+
+
+def zipped(given):
+    """A zip made by zipfile: "[streamed] [zip64] [comment=N] NAME=[stored] [method=N] [encrypted] [crc=HEX]
+    [size=N] SOURCE | NAME=...", members deflated unless stored; method, encrypted, crc and size are written
+    over the headers afterwards; the comment of N bytes begins with an end record's signature."""
+    options, members, out = [], [], io.BytesIO()
+    for part in given.split(" | "):
+        words = part.split(" ")
+        while words[0] in ("streamed", "zip64") or words[0].startswith("comment="):
+            options.append(words.pop(0))
+        name, _, words[0] = words[0].partition("=")
+        flags = {}
+        while words[0] in ("stored", "encrypted") or words[0].partition("=")[0] in ("method", "crc", "size"):
+            key, _, value = words.pop(0).partition("=")
+            flags[key] = value
+        members.append((unescape(name).decode("latin-1"), flags, content(" ".join(words))))
+    limits = zipfile.ZIP64_LIMIT, zipfile.ZIP_FILECOUNT_LIMIT
+    if "zip64" in options:  # every size, offset and count then counts as large
+        zipfile.ZIP64_LIMIT = zipfile.ZIP_FILECOUNT_LIMIT = 1
+    try:
+        with zipfile.ZipFile(Stream(out) if "streamed" in options else out, "w") as z:
+            for name, flags, data in members:
+                stored = "stored" in flags or "method" in flags
+                z.writestr(zipfile.ZipInfo(name, (2024, 1, 1, 0, 0, 0)), data, zipfile.ZIP_STORED if stored else zipfile.ZIP_DEFLATED)
+            for option in options:
+                if option.startswith("comment="):
+                    z.comment = (b"PK\x05\x06" + b"c" * 65535)[:int(option[8:])]
+            infos = z.infolist()
+    finally:
+        zipfile.ZIP64_LIMIT, zipfile.ZIP_FILECOUNT_LIMIT = limits
+    data = bytearray(out.getvalue())
+    central = struct.unpack_from("<I", data, data.rfind(b"PK\x05\x06", 0, len(data) - len(z.comment)) + 16)[0]
+    for info, (_, flags, _) in zip(infos, members):
+        for at, shift in ((info.header_offset, 0), (central, 2)):  # a central entry has 2 bytes more before these
+            if "method" in flags:
+                struct.pack_into("<H", data, at + shift + 8, int(flags["method"]))
+            if "encrypted" in flags:
+                data[at + shift + 6] |= 1
+            if "crc" in flags:
+                struct.pack_into("<I", data, at + shift + 14, int(flags["crc"], 16))
+        if "size" in flags:
+            struct.pack_into("<I", data, central + 24, int(flags["size"]))
+        central += 46 + sum(struct.unpack_from("<3H", data, central + 28))
+    return bytes(data)
 
 
 def expand(name):

@@ -29,7 +29,7 @@ TEST(GroupDirectoryTest, MembersLieOneAfterAnotherBehindTheDirectory) {
   }
   ASSERT_EQ(GroupDirectoryBytes(file, 72), 64u);
   const Bytes directory = file;
-  std::vector<GroupMember> members;
+  std::vector<ArchiveMember> members;
   ASSERT_TRUE(ReadGroupDirectory(directory, 72, members));
   ASSERT_EQ(members.size(), 3u);
   EXPECT_EQ(members[0].name + "|" + members[1].name + "|" + members[2].name, "E1L1.MAP|ABCDEFGH.MAP|X.MAP");

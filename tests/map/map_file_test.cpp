@@ -133,7 +133,7 @@ TEST(MapFileTest, OpenAndSaveAroundTheFormat) {
   EXPECT_EQ(SaveMap(dir / "two.map", EmptyMap(2, 1, 1, 0)), FormatUnsupported);
   ASSERT_EQ(OpenMap(testing::SamplePath(5, "courtyard"), map), Ok);
   ASSERT_EQ(SaveMap(dir / "copy.map", map), Ok);
-  for (int code : {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, -1}) PrintMapError(code);
+  for (int code : {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, -1}) PrintMapError(code);
   EXPECT_EQ(capture.Text(), ":: Opening " + (dir / "missing.map") + "...\r\n:: Saving " + (dir / "two.map") +
                                 "...\r\n:: Opening " + testing::SamplePath(5, "courtyard") + "...\r\n:: Saving " +
                                 (dir / "copy.map") + "...\r\n"
@@ -141,7 +141,8 @@ TEST(MapFileTest, OpenAndSaveAroundTheFormat) {
                                 "   Source file format unsupported\r\n   I/O error\r\n"
                                 "   Cannot upgrade source file any further\r\n"
                                 "   Cannot downgrade source file any further\r\n   No upgrade/downgrade needed\r\n"
-                                "   Member name not a plain file name\r\n   Cannot write into a group file\r\n");
+                                "   Member name not a plain file name\r\n   Cannot write into a group file\r\n"
+                                "   Compression method not supported\r\n   Member is encrypted\r\n");
   EXPECT_EQ(ReadBytes(dir / "copy.map"), ReadBytes(testing::SamplePath(5, "courtyard")));
   EXPECT_EQ(dir.Entries(), std::vector<std::string>{"copy.map"});
   EXPECT_EQ(ConversionLine(3, 7) + ConversionLine(7, 6), ":: Upgrading from v3 to v7:: Downgrading from v7 to v6");

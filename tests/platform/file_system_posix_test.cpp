@@ -1,18 +1,94 @@
-// The file-system layer when the process has no file handle left: each operation says so, rather
-// than that a file is missing or broken.
+// The POSIX file layer as a user meets it: names found and listed whatever their case, with
+// hidden, read-only and special entries (file_system.cases), and when the process has no file
+// handle left.
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <chrono>
+#include <csignal>
 #include <filesystem>
 
 #include "platform/file_system.hpp"
+#include "tests/support/case_table.hpp"
 #include "tests/support/temp_dir.hpp"
 
 namespace tessaro {
 namespace {
+
+std::vector<std::string> Split(std::string_view text, std::string_view by) {
+  std::vector<std::string> parts;
+  for (std::size_t at = 0; at <= text.size();) {
+    const std::size_t end = std::min(text.find(by, at), text.size());
+    if (end > at) parts.emplace_back(text.substr(at, end - at));
+    at = end + by.size();
+  }
+  return parts;
+}
+
+void MakeEntries(const testing::TempDir& dir, const std::string& entries) {
+  for (const std::string& entry : Split(entries, ", ")) {
+    const std::size_t link = entry.find('@');
+    const std::string name = entry.substr(0, link == std::string::npos ? entry.find_last_not_of("/!|") + 1 : link);
+    std::filesystem::create_directories(std::filesystem::path(dir / name).parent_path());
+    if (link != std::string::npos) {
+      std::filesystem::create_symlink(entry.substr(link + 1), dir / name);
+    } else if (entry.back() == '/') {
+      std::filesystem::create_directories(dir / name);
+    } else if (entry.back() == '|') {
+      mkfifo((dir / name).c_str(), 0666);
+    } else {
+      testing::WriteBytes(dir / name, {1});
+      if (entry.back() == '!') chmod((dir / name).c_str(), 0444);
+    }
+  }
+}
+
+unsigned AllowedOf(std::string_view letters) {
+  unsigned allowed = 0;
+  for (const char letter : letters) {
+    allowed |= letter == 'r' ? kAttrReadOnly : letter == 'h' ? kAttrHidden : letter == 's' ? kAttrSystem
+               : letter == 'd' ? kAttrDirectory : 0u;
+  }
+  return allowed;
+}
+
+std::string StatusName(FileStatus status) {
+  return status == FileStatus::NotFound ? "NotFound" : status == FileStatus::NoHandle ? "NoHandle" : "IoError";
+}
+
+// A path starting with "./" is asked from inside the folder, any other one inside it from outside.
+std::string Evaluate(const testing::CaseRow& row) {
+  const testing::TempDir dir;
+  MakeEntries(dir, row.given[1]);
+  const std::string& asked = row.given[2];
+  const bool relative = asked.starts_with("./");
+  const std::string path = relative ? asked : dir / asked;
+  const std::filesystem::path saved = std::filesystem::current_path();
+  if (relative) std::filesystem::current_path(dir.path());
+  std::string result;
+  if (row.given[0] == "find") {
+    std::string found;
+    const FileStatus status = FindFile(path, AllowedOf(row.given[3]), found);
+    result = status != FileStatus::Ok ? StatusName(status) : relative ? found : found.substr(dir.path().size());
+  } else {
+    std::vector<std::string> names;
+    const FileStatus status = ListDirectory(path, AllowedOf(row.given[3]), names);
+    for (const std::string& name : names) result += (result.empty() ? "" : ", ") + name;
+    if (status != FileStatus::Ok) result = StatusName(status);
+  }
+  std::filesystem::current_path(saved);
+  return result;
+}
+
+TEST(FileSystemCasesTest, EveryRowFindsOrListsWhatItExpects) {
+  const std::vector<testing::CaseRow> rows = testing::ReadCases("platform/file_system.cases");
+  EXPECT_GT(rows.size(), 40u);
+  for (const testing::CaseRow& row : rows) EXPECT_EQ(Evaluate(row), row.expected.at(0)) << row.where;
+}
 
 TEST(FileSystemTest, NoHandleLeft) {
   testing::TempDir dir;
@@ -38,6 +114,99 @@ TEST(FileSystemTest, NoHandleLeft) {
   EXPECT_EQ(replaced, FileStatus::NoHandle);
   EXPECT_EQ(listed, FileStatus::NoHandle);
   EXPECT_EQ(dir.Entries(), std::vector<std::string>{"a.map"});
+}
+
+// A file read as it was when opened: one that shrinks meanwhile ends early without an error, one
+// that grows keeps its length; FIFOs and devices are never read; a file gone since the folder was
+// listed is gone, not damaged.
+TEST(FileSystemTest, ReadsOfFilesThatChangeAndOfWhatIsNoFile) {
+  testing::TempDir dir;
+  testing::WriteBytes(dir / "a.map", testing::Bytes(100, 7));
+  InputFile shrinking;
+  ASSERT_EQ(shrinking.Open(dir / "a.map"), FileStatus::Ok);
+  std::filesystem::resize_file(dir / "a.map", 30);
+  std::array<std::uint8_t, 64> into{};
+  std::size_t got = 99;
+  EXPECT_EQ(shrinking.Read(into, got), FileStatus::Ok);
+  EXPECT_EQ(got, 30u);
+  EXPECT_EQ(shrinking.Length(), 100u);
+  EXPECT_EQ(shrinking.Read(into, got), FileStatus::Ok);
+  EXPECT_EQ(got, 0u);
+  EXPECT_EQ(shrinking.Seek(10), FileStatus::Ok);
+  EXPECT_EQ(shrinking.Read(std::span(into).first(5), got), FileStatus::Ok);
+  EXPECT_EQ(got, 5u);
+  InputFile growing;
+  ASSERT_EQ(growing.Open(dir / "a.map"), FileStatus::Ok);
+  testing::WriteBytes(dir / "a.map", testing::Bytes(200, 8));
+  EXPECT_EQ(growing.Length(), 30u);
+
+  std::vector<std::string> names;
+  ASSERT_EQ(ListDirectory(dir.path(), 0, names), FileStatus::Ok);
+  std::filesystem::remove(dir / "a.map");
+  InputFile gone;
+  std::string found;
+  EXPECT_EQ(gone.Open(dir / names.at(0)), FileStatus::IoError);
+  EXPECT_EQ(gone.Read(into, got), FileStatus::IoError);
+  EXPECT_EQ(FindFile(dir / names.at(0), kAttrReadOnly, found), FileStatus::NotFound);
+  ASSERT_EQ(mkfifo((dir / "pipe.map").c_str(), 0666), 0);
+  InputFile pipe;
+  EXPECT_EQ(pipe.Open(dir / "pipe.map"), FileStatus::IoError) << "opened without waiting for a writer, never read";
+  InputFile device;
+  EXPECT_EQ(device.Open("/dev/zero"), FileStatus::IoError);
+  EXPECT_EQ(device.Seek(UINT64_MAX), FileStatus::IoError);
+}
+
+// A save is the whole new content or nothing: a write the size limit cuts short, a target that is
+// read-only, hidden, a folder or in no folder leaves the old file and no temporary one; a link
+// stays a link to the file it saves into; thousands of pieces are all written.
+TEST(FileSystemTest, SavesAreWholeOrNothing) {
+  testing::TempDir dir;
+  const testing::Bytes old(50, 3);
+  for (const char* name : {"old.map", "ro.map", ".hidden.map", "target.map"}) testing::WriteBytes(dir / name, old);
+  chmod((dir / "ro.map").c_str(), 0444);
+  std::filesystem::create_symlink("target.map", dir / "link.map");
+  std::vector<testing::Bytes> many(3000, testing::Bytes{9});
+  std::vector<std::span<const std::uint8_t>> pieces(many.begin(), many.end());
+  EXPECT_EQ(ReplaceFile(dir / "LINK.MAP", pieces), FileStatus::Ok);
+  EXPECT_EQ(testing::ReadBytes(dir / "target.map"), testing::Bytes(3000, 9));
+  EXPECT_TRUE(std::filesystem::is_symlink(dir / "link.map"));
+  for (const char* name : {"ro.map", ".hidden.map", "no/folder.map"}) {
+    EXPECT_EQ(ReplaceFile(dir / name, pieces), FileStatus::IoError) << name;
+  }
+
+  struct sigaction previous {};
+  struct sigaction ignore {};
+  ignore.sa_handler = SIG_IGN;
+  sigaction(SIGXFSZ, &ignore, &previous);
+  rlimit saved{};
+  getrlimit(RLIMIT_FSIZE, &saved);
+  rlimit small = saved;
+  small.rlim_cur = 1000;
+  setrlimit(RLIMIT_FSIZE, &small);
+  const FileStatus cut = ReplaceFile(dir / "old.map", pieces);
+  setrlimit(RLIMIT_FSIZE, &saved);
+  sigaction(SIGXFSZ, &previous, nullptr);
+  EXPECT_EQ(cut, FileStatus::IoError);
+  EXPECT_EQ(testing::ReadBytes(dir / "old.map"), old);
+  EXPECT_EQ(testing::ReadBytes(dir / "ro.map"), old);
+  EXPECT_EQ(dir.Entries(), (std::vector<std::string>{".hidden.map", "link.map", "old.map", "ro.map", "target.map"}));
+}
+
+// Folders remembered between lookups are told apart by what they are, not by when they changed:
+// two left alone since the same moment each keep their own names.
+TEST(FileSystemTest, FoldersChangedAtTheSameMomentKeepTheirOwnNames) {
+  testing::TempDir dir;
+  const auto moment = std::filesystem::file_time_type::clock::now() - std::chrono::hours(2);
+  for (const char* folder : {"one", "two"}) std::filesystem::create_directory(dir / folder);
+  testing::WriteBytes(dir / "one/A.MAP", {1});
+  testing::WriteBytes(dir / "two/B.MAP", {1});
+  for (const char* folder : {"one", "two"}) std::filesystem::last_write_time(dir / folder, moment);
+  std::string found;
+  std::string seen;
+  for (const char* path : {"one/a.map", "two/b.map", "one/b.map", "two/a.map", "one/a.map"}) {
+    seen += FindFile(dir / path, 0, found) == FileStatus::Ok ? found.substr(dir.path().size()) + " " : "- ";
+  }
+  EXPECT_EQ(seen, "one/A.MAP two/B.MAP - - one/A.MAP ");
 }
 
 }  // namespace

@@ -3,7 +3,7 @@
 // with and without the case's swap script: the same lines and file.   node module_test.js <tessaro_web.js> <tessaro>
 const fs = require('fs'), path = require('path'), vm = require('vm'), { parse, native, nativeCheck, plain } = require('./cases');
 const [modulePath, program] = process.argv.slice(2).map((arg) => path.resolve(arg));
-const worker = { createTessaro: require(modulePath), addEventListener() {}, TextEncoder, onmessage: null };
+const worker = { createTessaro: require(modulePath), addEventListener() {}, TextEncoder, Blob, DecompressionStream, onmessage: null };
 vm.runInNewContext(fs.readFileSync(path.join(__dirname, '../../web/worker.js'), 'utf8'), worker);
 const ask = (data) => new Promise((answer) => (worker.postMessage = answer) && worker.onmessage({ data }));
 
@@ -16,11 +16,18 @@ const ask = (data) => new Promise((answer) => (worker.postMessage = answer) && w
       for (const given of script ? [null, script] : [null]) for (let target = 3; target <= 7; target++) {
         const expected = native(program, name, bytes, target, given), file = new File([bytes], name);
         const { lines } = await ask({ script: given && new File([given], 'swaps.txt'), withScript: Boolean(given) });
-        // A group file's maps as the page takes them: a damaged group and unplain names come with their lines.
-        const members = /\.grp$/i.test(name) ? ((listed) => listed.members ?? [listed])(await ask({ group: file })) : [undefined];
-        const made = [];
+        // An archive's maps as the page takes them: a damaged archive and refused members come with their lines, a
+        // group inside a zip in its place.
         let expectedChecks;
-        for (const member of members) made.push(member?.lines ? { report: member } : await ask({ map: file, member, target }));
+        const made = [], archive = /\.(grp|zip)$/i.exec(name)?.[1].toLowerCase();
+        const take = async (holder, listed) => {
+          for (const member of listed.members ?? [listed]) {
+            const inner = member?.group && (await ask({ unzip: holder, member }));
+            if (inner) await take(inner.blob, inner);
+            else made.push(member?.lines ? { report: member } : await ask({ map: holder, member, target }));
+          }
+        };
+        await take(file, archive ? await ask({ [archive === 'zip' ? 'zip' : 'group']: file }) : { members: [undefined] });
         if (`${lines}` !== `${expected.loading}` || made.length !== expected.maps.length) {
           differences++, console.log(`${name} to v${target}: ${expected.loading} | ${lines}; ${made.length} maps`);
         }

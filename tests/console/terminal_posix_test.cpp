@@ -1,0 +1,245 @@
+// The POSIX terminal on a pseudo-terminal of its own: raw mode set and given back exactly on every
+// path, input that comes in pieces or ends, sizes, output held until flushed, a cursor query that is
+// answered late or never. Standard input and output point at the pseudo-terminal only while an
+// action runs, and the action only records: GoogleTest's own output never goes there.
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <csignal>
+#include <cstdlib>
+#include <string>
+#include <thread>
+
+#include "console/terminal.hpp"
+
+namespace tessaro {
+namespace {
+
+class PosixTerminalTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    master_ = posix_openpt(O_RDWR | O_NOCTTY);
+    if (master_ >= 0 && grantpt(master_) == 0 && unlockpt(master_) == 0) slave_ = open(ptsname(master_), O_RDWR | O_NOCTTY);
+    if (slave_ < 0) GTEST_SKIP() << "no pseudo-terminal here";
+  }
+  void TearDown() override {
+    for (const int fd : {slave_, master_}) {
+      if (fd >= 0) close(fd);
+    }
+  }
+
+  // Runs the action with standard input on the pseudo-terminal, output there or to `output`.
+  template <typename Action>
+  void OnTerminal(Action action, const char* term = "xterm", int output = -1) {
+    const int saved_in = dup(0), saved_out = dup(1);
+    const std::string saved_term = std::getenv("TERM") != nullptr ? std::getenv("TERM") : "";
+    setenv("TERM", term, 1);
+    dup2(slave_, 0);
+    dup2(output >= 0 ? output : slave_, 1);
+    action(terminal_);
+    terminal_.Flush();
+    dup2(saved_in, 0);
+    dup2(saved_out, 1);
+    close(saved_in);
+    close(saved_out);
+    setenv("TERM", saved_term.c_str(), 1);
+  }
+
+  void Type(std::string_view keys) const { (void)!write(master_, keys.data(), keys.size()); }
+  // What the program has sent, once it has been quiet for a moment.
+  std::string Shown(int quiet_ms = 50) const {
+    std::string shown;
+    std::array<char, 4096> chunk{};
+    pollfd ready{master_, POLLIN, 0};
+    for (ssize_t got = 0; poll(&ready, 1, quiet_ms) > 0 && (got = read(master_, chunk.data(), chunk.size())) > 0;) {
+      shown.append(chunk.data(), static_cast<std::size_t>(got));
+    }
+    return shown;
+  }
+  termios Settings() const {
+    termios settings{};
+    tcgetattr(slave_, &settings);
+    return settings;
+  }
+
+  Terminal& terminal_ = PlatformTerminal();
+  int master_ = -1;
+  int slave_ = -1;
+};
+
+bool Same(const termios& a, const termios& b) {
+  return a.c_iflag == b.c_iflag && a.c_oflag == b.c_oflag && a.c_cflag == b.c_cflag && a.c_lflag == b.c_lflag &&
+         std::equal(std::begin(a.c_cc), std::end(a.c_cc), std::begin(b.c_cc));
+}
+
+bool Raw(const termios& s) {
+  return (s.c_lflag & (ECHO | ICANON | IEXTEN | ISIG)) == 0 && (s.c_iflag & (IXON | ICRNL)) == 0 && s.c_cc[VMIN] == 1 &&
+         s.c_cc[VTIME] == 0;
+}
+
+volatile std::sig_atomic_t g_interrupts = 0;
+
+// Begin and End nest; the outermost End gives back the settings of the moment reading began, even
+// when they changed between two reads; Ctrl-C gives them back before the program is interrupted
+// and takes raw mode up again when the program lives on, handled or ignored.
+TEST_F(PosixTerminalTest, RawModeIsGivenBackExactlyOnEveryPath) {
+  struct sigaction previous {};
+  sigaction(SIGINT, nullptr, &previous);
+  termios before{}, raw{}, nested{}, after{}, changed{}, after_change{}, handled{}, ignored{}, last{};
+  bool ends_when_handled = false, ends_when_ignored = true;
+  OnTerminal([&](Terminal& terminal) {
+    before = Settings();
+    terminal.BeginKeyInput();
+    raw = Settings();
+    terminal.BeginKeyInput();
+    terminal.EndKeyInput();
+    nested = Settings();
+    terminal.EndKeyInput();
+    terminal.EndKeyInput();  // one End too many changes nothing
+    after = changed = Settings();
+    changed.c_lflag &= ~static_cast<tcflag_t>(ECHOE);
+    tcsetattr(slave_, TCSANOW, &changed);
+    terminal.BeginKeyInput();
+    terminal.EndKeyInput();
+    after_change = Settings();
+    struct sigaction action {};
+    action.sa_handler = [](int) { g_interrupts = g_interrupts + 1; };
+    sigaction(SIGINT, &action, nullptr);
+    ends_when_handled = terminal.InterruptEnds();
+    terminal.BeginKeyInput();
+    terminal.Interrupt();
+    handled = Settings();
+    action.sa_handler = SIG_IGN;
+    sigaction(SIGINT, &action, nullptr);
+    ends_when_ignored = terminal.InterruptEnds();
+    terminal.Interrupt();
+    ignored = Settings();
+    terminal.EndKeyInput();
+    last = Settings();
+  });
+  sigaction(SIGINT, &previous, nullptr);
+  EXPECT_TRUE(!Raw(before) && Raw(raw) && Raw(nested));
+  EXPECT_TRUE(Same(after, before));
+  EXPECT_TRUE(Same(after_change, changed)) << "the settings of the moment are given back";
+  EXPECT_TRUE(ends_when_handled && !ends_when_ignored);
+  EXPECT_EQ(g_interrupts, 1);
+  EXPECT_TRUE(Raw(handled) && Raw(ignored)) << "reading goes on after an interrupt the program lives through";
+  EXPECT_TRUE(Same(last, changed));
+}
+
+// Keys come as far as they fit and as they arrive; nothing typed is no end; a terminal that hung
+// up is the end of input.
+TEST_F(PosixTerminalTest, InputInPiecesAndItsEnd) {
+  std::array<char, 2> room{};
+  std::string read;
+  std::size_t none = 9, empty_room = 9, after_hangup = 9;
+  bool console = false, ended_early = false, ended_room = false, ended_after = false;
+  OnTerminal([&](Terminal& terminal) {
+    console = terminal.InputIsConsole();
+    terminal.BeginKeyInput();
+    Type("abc");
+    for (int i = 0; i < 2; ++i) {
+      bool ended = false;
+      read.append(room.data(), terminal.ReadInput(room, 1000, ended)) += '|';
+    }
+    none = terminal.ReadInput(room, 0, ended_early);
+    empty_room = terminal.ReadInput(std::span<char>(), 1000, ended_room);
+    close(master_);
+    master_ = -1;
+    after_hangup = terminal.ReadInput(room, 1000, ended_after);
+    terminal.EndKeyInput();
+  });
+  EXPECT_TRUE(console);
+  EXPECT_EQ(read, "ab|c|");
+  EXPECT_TRUE(none == 0 && !ended_early);
+  EXPECT_TRUE(empty_room == 0 && !ended_room);
+  EXPECT_TRUE(after_hangup == 0 && ended_after);
+}
+
+// Output waits until flushed (a large piece goes at once); sizes come from the terminal; a dumb
+// terminal is no console, and a pipe is sent no colours or moves.
+TEST_F(PosixTerminalTest, OutputSizesAndWhatIsNoConsole) {
+  std::string held, flushed, large, coded, piped;
+  int columns = 0, rows = 0, unknown = 9;
+  bool dumb_console = true, dumb_input = true;
+  OnTerminal([&](Terminal& terminal) {
+    winsize size{30, 100, 0, 0};
+    ioctl(master_, TIOCSWINSZ, &size);
+    columns = terminal.Columns();
+    rows = terminal.Rows();
+    size = winsize{};
+    ioctl(master_, TIOCSWINSZ, &size);
+    unknown = terminal.Columns();
+    terminal.Write("hello");
+    held = Shown();
+    terminal.Flush();
+    flushed = Shown();
+    terminal.Write(std::string(9000, 'x'));
+    large = Shown(200);
+    terminal.SetAttribute(15);
+    terminal.ResetAttribute();
+    terminal.MoveCursor(2, 3);
+    terminal.Flush();
+    coded = Shown();
+  });
+  OnTerminal([&](Terminal& terminal) {
+    dumb_console = terminal.IsConsole();
+    dumb_input = terminal.InputIsConsole();
+  }, "dumb");
+  int pipe_ends[2];
+  ASSERT_EQ(pipe(pipe_ends), 0);
+  OnTerminal([&](Terminal& terminal) {
+    terminal.SetAttribute(15);
+    terminal.ResetAttribute();
+    terminal.MoveCursor(2, 3);
+    terminal.Write("plain");
+  }, "xterm", pipe_ends[1]);
+  close(pipe_ends[1]);
+  std::array<char, 64> chunk{};
+  piped.assign(chunk.data(), static_cast<std::size_t>(std::max<ssize_t>(0, read(pipe_ends[0], chunk.data(), chunk.size()))));
+  close(pipe_ends[0]);
+  EXPECT_TRUE(columns == 100 && rows == 30 && unknown == 0);
+  EXPECT_EQ(held + "|" + flushed, "|hello");
+  EXPECT_EQ(large, std::string(9000, 'x'));
+  EXPECT_EQ(coded, "\x1b[0;97;40m\x1b[0m\x1b[2;3H");
+  EXPECT_TRUE(!dumb_console && !dumb_input);
+  EXPECT_EQ(piped, "plain");
+}
+
+// The question where the cursor is goes out with everything printed before it; an answer is read
+// through keys typed before it, which are kept; a terminal that never answers is given up on, and
+// raw mode lasts only while asking.
+TEST_F(PosixTerminalTest, CursorQueriesAnsweredLateOrNever) {
+  std::string asked, typed, typed_unanswered;
+  int row = 0, column = 0, row_after = 0, column_after = 0;
+  bool answered = false, unanswered = true;
+  termios before{}, after{};
+  OnTerminal([&](Terminal& terminal) {
+    before = Settings();
+    terminal.Write("abc");
+    std::thread answer([&] {
+      for (int i = 0; i < 100 && asked.find("\x1b[6n") == std::string::npos; ++i) asked += Shown(10);
+      Type("y\x1b[A\x1b[4;9R");
+    });
+    answered = terminal.QueryCursor(row, column, typed);
+    answer.join();
+    Type("n");
+    unanswered = terminal.QueryCursor(row_after, column_after, typed_unanswered);
+    after = Settings();
+  });
+  EXPECT_EQ(asked, "abc\x1b[6n");
+  EXPECT_TRUE(answered && row == 4 && column == 9);
+  EXPECT_EQ(typed, "y\x1b[A");
+  EXPECT_FALSE(unanswered);
+  EXPECT_EQ(typed_unanswered, "n");
+  EXPECT_TRUE(Same(before, after));
+}
+
+}  // namespace
+}  // namespace tessaro
