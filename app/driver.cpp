@@ -2,6 +2,7 @@
 
 #include "app/arg_parser.hpp"
 #include "app/arg_table.hpp"
+#include "app/check_loop.hpp"
 #include "app/file_loop.hpp"
 #include "app/help.hpp"
 #include "app/run_args.hpp"
@@ -62,6 +63,13 @@ int ConvertAll(RunState& state, TileSwapTable& tiles) {
   return all_made ? kAllDone : kSomeFailed;
 }
 
+// Each map checked instead of converted; the version, when given, only adds its limits.
+int CheckAll(RunState& state) {
+  const std::vector<SourceEntry> files = BuildFileList(state.SourcePath, state.TargetVersion);
+  if (files.empty()) return StopWithMessage("No file found...");
+  return CheckFiles(files, state) ? kAllDone : kSomeFailed;
+}
+
 }  // namespace
 
 int RunProgram(const std::vector<std::string>& words) {
@@ -86,6 +94,8 @@ int RunProgram(const std::vector<std::string>& words) {
     status = StopWithMessage("");
   } else if (state.SourcePath.empty()) {
     status = StopWithMessage("Please specify a source file...");
+  } else if (state.CheckOnly != 0) {
+    status = CheckAll(state);
   } else if (state.TargetVersion == 0) {
     status = StopWithMessage("Please specify a version number...");
   } else {

@@ -7,7 +7,8 @@
 namespace tessaro {
 
 // The exit statuses: every map made it (or help or the version was asked for); the run stopped
-// before the file loop; the loop ran and at least one map could not be opened, converted or saved.
+// before the file loop; the loop ran and at least one map could not be opened, converted or saved
+// (or, checked, had an error).
 inline constexpr int kAllDone = 0;
 inline constexpr int kStopped = 1;
 inline constexpr int kSomeFailed = 2;

@@ -2,6 +2,7 @@
 
 #include "app/overwrite.hpp"
 #include "app/paths.hpp"
+#include "check/map_check.hpp"
 #include "console/console.hpp"
 #include "archive/archive_file.hpp"
 #include "map/conversion.hpp"
@@ -15,30 +16,13 @@ namespace tessaro {
 namespace {
 
 // Opens the entry's map and says what its file lost, if anything.
-MapError OpenEntry(const SourceEntry& entry, MapFile& map) {
-  if (entry.problem != Ok) {
-    PrintText(OpeningLine(entry.title), true);
-    return entry.problem;
-  }
+MapError OpenToConvert(const SourceEntry& entry, MapFile& map) {
   SourceExtent extent;
-  const MapError opened = entry.archive.empty()
-                              ? OpenMap(entry.title, map, &extent)
-                              : OpenArchiveMember(entry.archive, entry.members, entry.title, map, &extent);
+  const MapError opened = OpenEntry(entry, map, extent, OpeningLine(entry.title));
   if (opened == Ok) {
     for (const std::string& line : FitLines(FitOf(map, extent))) PrintText(line, true);
   }
   return opened;
-}
-
-// Saves unless the output lies inside a group file or a zip, or an existing one is to be kept.
-void SaveOutput(RunState& state, const MapFile& map) {
-  if (IsInsideArchive(state.OutputPath)) {
-    PrintText(SavingLine(state.OutputPath), true);
-    state.RunError = InsideGroupFile;
-  } else if (ConfirmOverwrite(state.OutputPath, state.OptionFlags, kReplaceAlways) == 1) {
-    state.RunError = SaveMap(state.OutputPath, map);
-  }
-  PrintMapError(state.RunError);
 }
 
 // Where the entry's map goes: beside its source, or into the -Out folder under the same name.
@@ -57,6 +41,8 @@ bool ConvertToTarget(MapFile& map, std::int32_t target, std::int32_t& error) {
     PrintMapError(error);
     return false;
   }
+  // The file is still written: it is what was asked for, and a port may take more.
+  for (const std::string& note : LimitNotes(map, target)) PrintText(note, true);
   return true;
 }
 
@@ -64,7 +50,7 @@ bool ConvertToTarget(MapFile& map, std::int32_t target, std::int32_t& error) {
 
 bool ConvertFile(const SourceEntry& entry, RunState& state, MapFile& map, const TileSwapTable& table) {
   if (state.OutputPath.empty()) state.OutputPath = OutputFor(entry, state.OutputFolder);
-  state.RunError = OpenEntry(entry, map);
+  state.RunError = OpenToConvert(entry, map);
   if (state.RunError != Ok) {
     FreeMap(map);
     PrintMapError(state.RunError);
@@ -74,11 +60,32 @@ bool ConvertFile(const SourceEntry& entry, RunState& state, MapFile& map, const 
     PrintMapError(state.RunError);
   } else if (ConvertToTarget(map, state.TargetVersion, state.RunError)) {
     if (!state.ScriptPath.empty()) ReplaceTiles(map, table);
-    SaveOutput(state, map);
+    state.RunError = SaveAsked(state.OutputPath, state.OptionFlags, [&] { return SaveMap(state.OutputPath, map); });
   }
   state.OutputPath.clear();
   FreeMap(map);
   return state.RunError == Ok || state.RunError == NoConversionNeeded;
+}
+
+MapError OpenEntry(const SourceEntry& entry, MapFile& map, SourceExtent& extent, std::string_view stage) {
+  if (entry.problem != Ok) {
+    PrintText(stage, true);
+    return entry.problem;
+  }
+  return entry.archive.empty() ? OpenMap(entry.title, map, &extent, stage)
+                               : OpenArchiveMember(entry.archive, entry.members, entry.title, map, &extent, stage);
+}
+
+MapError SaveAsked(const std::string& path, std::uint32_t& option_flags, const std::function<MapError()>& save) {
+  MapError error = Ok;
+  if (IsInsideArchive(path)) {
+    PrintText(SavingLine(path), true);
+    error = InsideGroupFile;
+  } else if (ConfirmOverwrite(path, option_flags, kReplaceAlways) == 1) {
+    error = save();
+  }
+  PrintMapError(error);
+  return error;
 }
 
 }  // namespace tessaro

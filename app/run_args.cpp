@@ -43,6 +43,10 @@ void SetScriptPath(RunState& state, const std::vector<std::string>& values) {
   SetNormalPath(state.ScriptPath, values);
 }
 
+void SetReportPath(RunState& state, const std::vector<std::string>& values) {
+  SetNormalPath(state.ReportPath, values);
+}
+
 // The check let through anything above 2 and below 8, so 7.5 arrives here and becomes 8.
 void SetTargetVersion(RunState& state, const std::vector<std::string>& values) {
   state.TargetVersion = RoundToInt(ReadNumber(FirstValue(values)));
@@ -59,6 +63,8 @@ void RegisterRunArgs(ArgTable& table, RunState& state) {
   RegisterArg(table, "-SwapTiles", bind(SetScriptPath), "FIL:Script",
               "Replace source tiles using a script");
   RegisterArg(table, "-Replace", &state.OptionFlags, "1", "Always overwrite existing files");
+  RegisterArg(table, "-Check", &state.CheckOnly, "1", "Check maps instead of converting them");
+  RegisterArg(table, "-Json", bind(SetReportPath), "OUT:File", "Write the check as JSON Lines");
 }
 
 }  // namespace tessaro

@@ -17,6 +17,8 @@ struct RunState {
   std::string ScriptPath;  // normal form, ends in ".txt"
   std::int32_t TargetVersion = 0;  // 0: not given (a given 0 fails its check)
   std::uint32_t OptionFlags = 0;
+  std::uint32_t CheckOnly = 0;  // 1: -Check; the maps are checked, nothing is converted
+  std::string ReportPath;       // -Json: the check's report, one line of JSON a map
   std::int32_t RunError = 0;  // 1 after a failed value check; in the file loop, the file's MapError
   std::string ExeName = "TESSARO.EXE";
   std::string ReadmeLine = "For more information, please see the readme file.";

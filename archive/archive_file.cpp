@@ -92,9 +92,9 @@ MapError ReadNestedGroup(const std::string& path, const ArchiveMember& group, st
 }
 
 MapError OpenArchiveMember(const std::string& path, std::span<const ArchiveMember> chain, std::string_view title,
-                           MapFile& map, SourceExtent* extent) {
+                           MapFile& map, SourceExtent* extent, std::string_view stage) {
   FreeMap(map);
-  PrintText(OpeningLine(title), true);
+  PrintText(stage.empty() ? OpeningLine(title) : std::string(stage), true);
   MapError error = chain.front().refused != Ok ? chain.front().refused : MapMemberRefusal(chain.back());
   if (error != Ok) return error;
   MemberBytes bytes;

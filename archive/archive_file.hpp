@@ -22,12 +22,12 @@ MapError ReadArchive(const std::string& path, std::vector<ArchiveMember>& member
 // but the directory.
 MapError ReadNestedGroup(const std::string& path, const ArchiveMember& group, std::vector<ArchiveMember>& members);
 
-// Reads a member as OpenMap reads a map file, from its own bytes only, and prints
+// Reads a member as OpenMap reads a map file, from its own bytes only, and prints `stage` or
 // ":: Opening <title>...". `chain` is the member, or a group member of a zip and a member of that
 // group. A refused member is never read; a zip member is read whole, so that its CRC-32 is checked.
 // With `extent`, what the records cannot tell of the member is kept there.
 MapError OpenArchiveMember(const std::string& path, std::span<const ArchiveMember> chain, std::string_view title,
-                           MapFile& map, SourceExtent* extent = nullptr);
+                           MapFile& map, SourceExtent* extent = nullptr, std::string_view stage = {});
 
 // Whether a folder of `path` is a group file or a zip: nothing may be written into one.
 bool IsInsideArchive(std::string_view path);

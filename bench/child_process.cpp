@@ -54,7 +54,7 @@ RunCost RunCommand(const std::vector<std::string>& words, const std::string& log
   cost.wall_ms = std::chrono::duration<double, std::milli>(end - start).count();
   cost.cpu_ms = Milliseconds(usage.ru_utime) + Milliseconds(usage.ru_stime);
   cost.peak_kib = usage.ru_maxrss;
-  cost.succeeded = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  cost.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   return cost;
 }
 
@@ -66,16 +66,13 @@ RunCost RunThroughLauncher(const std::string& launcher, const std::vector<std::s
   rusage usage{};
   RunCost cost;
   if (!Spawn(launch, kCostFile, status, usage) || !WIFEXITED(status)) return cost;
-  int succeeded = 0;
-  std::ifstream(kCostFile) >> cost.wall_ms >> cost.cpu_ms >> cost.peak_kib >> succeeded;
-  cost.succeeded = succeeded == 1;
+  std::ifstream(kCostFile) >> cost.wall_ms >> cost.cpu_ms >> cost.peak_kib >> cost.status;
   return cost;
 }
 
 std::string CostLine(const RunCost& cost) {
   char line[128];
-  std::snprintf(line, sizeof line, "%.4f %.4f %ld %d\n", cost.wall_ms, cost.cpu_ms, cost.peak_kib,
-                cost.succeeded ? 1 : 0);
+  std::snprintf(line, sizeof line, "%.4f %.4f %ld %d\n", cost.wall_ms, cost.cpu_ms, cost.peak_kib, cost.status);
   return line;
 }
 

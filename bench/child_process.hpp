@@ -10,7 +10,8 @@ struct RunCost {
   double wall_ms = 0;      // from just before the start to just after the end
   double cpu_ms = 0;       // user plus system time of the process
   long peak_kib = 0;       // maximum resident set
-  bool succeeded = false;  // ran and ended with status 0
+  int status = -1;         // the exit status; -1 when it did not run or did not end by itself
+  bool succeeded = false;  // as the caller judges the status and the outputs
 };
 
 // Runs `words` (the first one found on PATH) in the current directory, with standard input from

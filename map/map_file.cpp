@@ -19,9 +19,9 @@ bool FileSource::Read(std::span<std::uint8_t> into, std::size_t& got) {
   return true;
 }
 
-MapError OpenMap(const std::string& name, MapFile& map, SourceExtent* extent) {
+MapError OpenMap(const std::string& name, MapFile& map, SourceExtent* extent, std::string_view stage) {
   FreeMap(map);
-  PrintText(OpeningLine(name), true);
+  PrintText(stage.empty() ? OpeningLine(name) : std::string(stage), true);
   // Maps from discs and archives are often read-only; that is no reason to miss them.
   std::string found;
   const FileStatus search = FindFile(name, kAttrReadOnly, found);

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "map/map.hpp"
 #include "map/map_format.hpp"
@@ -27,9 +28,9 @@ class FileSource final : public ByteSource {
   std::uint64_t taken_ = 0;
 };
 
-// Reads a map file; prints ":: Opening <name>...". On failure the map is left empty. With
-// `extent`, what the records cannot tell of the file is kept there.
-MapError OpenMap(const std::string& name, MapFile& map, SourceExtent* extent = nullptr);
+// Reads a map file; prints `stage`, or ":: Opening <name>..." when none is given. On failure the
+// map is left empty. With `extent`, what the records cannot tell of the file is kept there.
+MapError OpenMap(const std::string& name, MapFile& map, SourceExtent* extent = nullptr, std::string_view stage = {});
 
 // Writes the map in the format of its version; prints ":: Saving <name>...". An existing file is
 // replaced only by a complete new one.

@@ -8,6 +8,8 @@ namespace tessaro {
 
 std::string OpeningLine(std::string_view name) { return ":: Opening " + std::string(name) + "..."; }
 
+std::string CheckingLine(std::string_view name) { return ":: Checking " + std::string(name) + "..."; }
+
 std::string SavingLine(std::string_view name) { return ":: Saving " + std::string(name) + "..."; }
 
 std::string ConversionLine(std::int32_t from, std::int32_t to) {

@@ -8,6 +8,7 @@
 namespace tessaro {
 
 std::string OpeningLine(std::string_view name);  // ":: Opening e1l1.map..."
+std::string CheckingLine(std::string_view name);  // ":: Checking e1l1.map..."
 std::string SavingLine(std::string_view name);   // ":: Saving e1l1_v7.map..."
 // ":: Upgrading from v6 to v7", or ":: Downgrading from v7 to v3" when `to` is lower.
 std::string ConversionLine(std::int32_t from, std::int32_t to);

@@ -51,7 +51,7 @@ std::vector<WallLine> WallLines(const MapFile& map) {
     const std::int32_t other = GetField(map, RecordKind::Wall, wall, Field::nextwall);
     lines.push_back({GetField(map, RecordKind::Wall, wall, Field::x), GetField(map, RecordKind::Wall, wall, Field::y),
                      GetField(map, RecordKind::Wall, next, Field::x), GetField(map, RecordKind::Wall, next, Field::y),
-                     other >= 0 && other < walls});
+                     other >= 0 && other < walls, wall});
   }
   return lines;
 }

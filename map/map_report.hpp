@@ -16,6 +16,7 @@ namespace tessaro {
 struct WallLine {
   std::int32_t x1, y1, x2, y2;
   bool two_sided;
+  std::int32_t wall;
 };
 
 // One line per wall whose next point lies in the map.

@@ -11,9 +11,12 @@ namespace {
 using enum Field;
 
 constexpr std::int32_t kRoomSize = 1024;
-constexpr std::int32_t kWallsPerRoom = 4;
 constexpr std::int32_t kSpritesPerRoom = 3;
 
+// Each room is taller than the one before; its west side is one wall for the first room, else two:
+// the portal, as long as the east side of the room before, and the one-sided rest above it.
+constexpr std::int32_t FirstWall(std::int32_t room) { return room == 0 ? 0 : 5 * room - 1; }
+constexpr std::int32_t Height(std::int32_t room) { return kRoomSize + room * 256; }
 // A small deterministic generator, so the samples come out the same on every machine.
 class Dice {
  public:
@@ -30,16 +33,17 @@ class Dice {
 };
 
 void AddRoom(MapFile& map, std::int32_t room, std::int32_t rooms, Dice& dice) {
-  const std::int32_t first_wall = room * kWallsPerRoom;
+  const std::int32_t first_wall = FirstWall(room);
+  const std::int32_t walls = FirstWall(room + 1) - first_wall;
   const std::int32_t x0 = room * kRoomSize;
   const std::int32_t x1 = x0 + kRoomSize;
   const std::int32_t y0 = 0;
-  const std::int32_t y1 = kRoomSize + room * 256;
+  const std::int32_t y1 = Height(room);
   const bool outdoor = room % 3 == 2;
   const bool sloped = room % 2 == 1;
 
   SetField(map, RecordKind::Sector, room, wallptr, first_wall);
-  SetField(map, RecordKind::Sector, room, wallnum, kWallsPerRoom);
+  SetField(map, RecordKind::Sector, room, wallnum, walls);
   SetField(map, RecordKind::Sector, room, ceilingz, -(16 << 10) - room * 2048);
   SetField(map, RecordKind::Sector, room, floorz, (8 << 10) + room * 512);
   SetField(map, RecordKind::Sector, room, ceilingstat, outdoor ? 1 : 0);
@@ -58,12 +62,12 @@ void AddRoom(MapFile& map, std::int32_t room, std::int32_t rooms, Dice& dice) {
   SetField(map, RecordKind::Sector, room, hitag, room);
   SetField(map, RecordKind::Sector, room, extra, -1);
 
-  const std::int32_t corners[kWallsPerRoom][2] = {{x0, y0}, {x1, y0}, {x1, y1}, {x0, y1}};
-  for (std::int32_t side = 0; side < kWallsPerRoom; ++side) {
+  const std::int32_t corners[][2] = {{x0, y0}, {x1, y0}, {x1, y1}, {x0, y1}, {x0, room > 0 ? Height(room - 1) : 0}};
+  for (std::int32_t side = 0; side < walls; ++side) {
     const std::int32_t wall = first_wall + side;
     SetField(map, RecordKind::Wall, wall, x, corners[side][0]);
     SetField(map, RecordKind::Wall, wall, y, corners[side][1]);
-    SetField(map, RecordKind::Wall, wall, point2, first_wall + (side + 1) % kWallsPerRoom);
+    SetField(map, RecordKind::Wall, wall, point2, first_wall + (side + 1) % walls);
     SetField(map, RecordKind::Wall, wall, nextwall, -1);
     SetField(map, RecordKind::Wall, wall, nextsector, -1);
     SetField(map, RecordKind::Wall, wall, picnum, 100 + dice.Roll(0, 30));
@@ -75,13 +79,12 @@ void AddRoom(MapFile& map, std::int32_t room, std::int32_t rooms, Dice& dice) {
     SetField(map, RecordKind::Wall, wall, ypanning, side == 0 ? dice.Roll(1, 200) : 0);
     SetField(map, RecordKind::Wall, wall, extra, -1);
   }
-  // The east side opens into the next room; the portal of every second pair is a masked grate.
-  if (room + 1 < rooms) {
-    const std::int32_t east = first_wall + 1;
-    const std::int32_t west_of_next = (room + 1) * kWallsPerRoom + 3;
-    const bool grate = room % 2 == 0;
-    for (const auto& [wall, other, sector] :
-         {std::array{east, west_of_next, room + 1}, std::array{west_of_next, east, room}}) {
+  // The portal opens into the room before, through its east side; every second one is a masked grate.
+  if (room > 0) {
+    const std::int32_t east = FirstWall(room - 1) + 1;
+    const std::int32_t portal = first_wall + 4;
+    const bool grate = room % 2 == 1;
+    for (const auto& [wall, other, sector] : {std::array{east, portal, room}, std::array{portal, east, room - 1}}) {
       SetField(map, RecordKind::Wall, wall, nextwall, other);
       SetField(map, RecordKind::Wall, wall, nextsector, sector);
       SetField(map, RecordKind::Wall, wall, cstat, grate ? 16 + 128 : 0);
@@ -116,7 +119,7 @@ MapFile BuildSampleLevel(std::int32_t rooms, std::uint32_t seed) {
   MapFile map;
   map.mapversion = kHighestVersion;
   map.numsectors = static_cast<std::int16_t>(rooms);
-  map.numwalls = static_cast<std::int16_t>(rooms * kWallsPerRoom);
+  map.numwalls = static_cast<std::int16_t>(FirstWall(rooms));
   map.numsprites = static_cast<std::int16_t>(rooms * kSpritesPerRoom);
   const RecordSizes& sizes = RecordSizeTable[kHighestVersion];
   map.sectordata.assign(static_cast<std::size_t>(map.numsectors) * sizes.sector, 0);

@@ -44,14 +44,19 @@
 
   const number = (n) => `${n}`.replace(/\B(?=(\d{3})+$)/g, ',');
 
-  // Little-endian RGBA: the background, one-sided walls, two-sided walls.
-  const kColours = [0xff1c1510, 0xffe8e8e8, 0xff4040ff];
+  // Little-endian RGBA: the background, one-sided walls, two-sided walls, walls the check names; the
+  // marks of sprites and of the start outside their sectors, and of named walls that cannot be drawn.
+  const kColours = [0xff1c1510, 0xffe8e8e8, 0xff4040ff, 0xff00b4ff], kMarks = [0xffffd000, 0xff60ff60, 0xff00b4ff];
+  const kLegend = ['White: one-sided walls.', 'Red: two-sided walls.', 'Amber: walls the check names.'];
+  const kMarkLegend = ['Blue crosses: sprites outside their sectors.', 'Green cross: the start outside its sector.',
+                       'Amber crosses: walls the check names whose next point is not in the map.'];
   const pause = () => new Promise((resolve) => setTimeout(resolve));
 
   // Walls seen from above, scaled to fit, y down as in the editors; two-sided walls in red, drawn
-  // last so that passages stay visible where walls meet. Drawn pixel by pixel, a few milliseconds
-  // at a time: a canvas's own strokes of many long lines took seconds in some browsers.
-  async function draw(canvas, walls, [left, top, right, bottom]) {
+  // after the others so that passages stay visible where walls meet, and the walls the check names
+  // last, then its marks, kept inside the picture. Drawn pixel by pixel, a few milliseconds at a time:
+  // a canvas's own strokes of many long lines took seconds in some browsers.
+  async function draw(canvas, walls, marks, [left, top, right, bottom]) {
     // A new run has taken the image over.
     if (!canvas.isConnected) return;
     // One image for every drawing, as wide as each: fresh memory was slow to come by.
@@ -63,13 +68,13 @@
     const y = (value) => Math.round((height - (bottom - top) * scale) / 2 + (value - top) * scale);
     pixels.fill(kColours[0]);
     let since = performance.now();
-    for (const twoSided of [0, 1]) {
+    for (const kind of [0, 1, 2]) {
       for (let i = 0; i < walls.length; i += 5) {
-        if (walls[i + 4] !== twoSided) continue;
+        if (walls[i + 4] !== kind) continue;
         // From the middle of the first pixel, a step along the longer axis at a time, two pixels thick.
         const x1 = x(walls[i]), y1 = y(walls[i + 1]), dx = x(walls[i + 2]) - x1, dy = y(walls[i + 3]) - y1;
         const steps = Math.max(Math.abs(dx), Math.abs(dy), 1), across = dx / steps, down = dy / steps;
-        const beside = Math.abs(dx) > Math.abs(dy) ? width : 1, colour = kColours[1 + twoSided];
+        const beside = Math.abs(dx) > Math.abs(dy) ? width : 1, colour = kColours[1 + kind];
         let at = x1 + 0.5, to = y1 + 0.5;
         for (let step = 0; step <= steps; step++, at += across, to += down) {
           const pixel = (to | 0) * width + (at | 0);
@@ -82,11 +87,18 @@
         }
       }
     }
+    const inside = (value, most) => Math.min(most - 5, Math.max(3, value));
+    for (let i = 0; i < marks.length; i += 3) {
+      const at = inside(x(marks[i]), width), to = inside(y(marks[i + 1]), height);
+      for (let d = -3; d <= 3; d++) {
+        for (const pixel of [(to + d) * width + at + d, (to + d) * width + at - d]) pixels[pixel] = pixels[pixel + 1] = kMarks[marks[i + 2]];
+      }
+    }
     // Kept in memory, not on the graphics card, where putting an image took 12 ms in WebKitGTK.
     canvas.getContext('2d', { willReadFrequently: true }).putImageData(image, 0, 0, 0, 0, width, height);
   }
 
-  function drawing(name, walls, bounds) {
+  function drawing(name, walls, marks, bounds) {
     const figure = element('figure');
     if (!walls.length) {
       figure.append(element('figcaption', '', 'No walls to draw.'));
@@ -99,7 +111,11 @@
     canvas.height = Math.min(640, Math.max(320, Math.round((640 * (bottom - top + 1)) / (right - left + 1))));
     canvas.setAttribute('role', 'img');
     canvas.setAttribute('aria-label', `The walls of ${name} seen from above`);
-    figure.append(canvas, element('figcaption', '', 'White: one-sided walls. Red: two-sided walls.'));
+    // The legend names what this drawing shows.
+    const has = (numbers, each, kind) => numbers.some((value, i) => i % each === each - 1 && value === kind);
+    const legend = [...kLegend.filter((_, kind) => kind < 2 || has(walls, 5, kind)),
+                    ...kMarkLegend.filter((_, kind) => has(marks, 3, kind))];
+    figure.append(canvas, element('figcaption', '', legend.join(' ')));
     return figure;
   }
 
@@ -111,7 +127,29 @@
     return link;
   }
 
-  function result(name, { report, walls, bounds }) {
+  // The check of the map as read, with the limits of the version chosen: its verdict, its lines as the
+  // program prints them, and what each of their codes means.
+  function checked({ verdict, errors, warnings, lines, codes }, target) {
+    const box = element('div', 'check');
+    box.append(element('p', `verdict ${errors ? 'error' : warnings ? 'warning' : 'sound'}`,
+                       `Check, with the limits of version ${target}: ${verdict}`));
+    if (!lines.length) return box;
+    const list = element('ul', 'problems'), meanings = element('dl');
+    for (const { code, severity, text } of lines) {
+      const item = element('li', `${severity}${text.startsWith('... ') ? ' more' : ''}`, text);
+      item.title = code;
+      list.append(item);
+    }
+    for (const { code, severity, summary, advice } of codes) {
+      meanings.append(element('dt', severity, code), element('dd', '', `${summary} ${advice}`));
+    }
+    const legend = element('details', 'codes');
+    legend.append(element('summary', '', 'What these mean'), meanings);
+    box.append(list, legend);
+    return box;
+  }
+
+  function result(name, { report, walls, marks, bounds }, target) {
     const box = element('section', 'result');
     const text = element('div', 'text');
     box.append(text);
@@ -120,6 +158,7 @@
     text.append(element('p', 'facts', `Version ${report.version} · ${number(report.sectors)} sectors · ` +
                                      `${number(report.walls)} walls · ${number(report.sprites)} sprites`));
     if (report.notes.length) text.append(element('p', 'notes', report.notes.join(' ')));
+    text.append(checked(report.check, target));
     if (report.output) {
       const link = element('a', 'download', `Download ${report.output}`);
       link.download = report.output;
@@ -130,7 +169,7 @@
     const tiles = element('p', 'tiles', report.tiles);
     tiles.append(' ', download('template', 'Swap script of these tiles', `${named}_tiles.txt`, report.template));
     text.append(tiles);
-    box.append(drawing(name, walls, bounds));
+    box.append(drawing(name, walls, marks, bounds));
     if (report.loses) {
       const losses = element('div', 'loses'), list = element('ul');
       // Lines that name no changed record say what the step drops, though nothing in this map.
@@ -194,9 +233,9 @@
           if (mine !== current) return;
           if (mine.stopped) break run;
           status.textContent = `Converting ${title} (${++count} of ${progress.max})…`;
-          const made = listed ?? (await ask({ map, member, target: Number(version.value) }));
+          const target = Number(version.value), made = listed ?? (await ask({ map, member, target }));
           if (mine !== current) return;
-          const box = result(title, made);
+          const box = result(title, made, target);
           const link = box.querySelector('a.download'), canvas = box.querySelector('canvas');
           results.append(box);
           // The file and the drawing each in tasks of their own, so that the page answers in between.
@@ -206,7 +245,7 @@
           }
           if (canvas) {
             await pause();
-            await draw(canvas, made.walls, made.bounds);
+            await draw(canvas, made.walls, made.marks, made.bounds);
           }
           if (mine !== current) return;
           progress.value++;

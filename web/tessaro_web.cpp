@@ -9,6 +9,7 @@
 
 #include "app/paths.hpp"
 #include "app/text.hpp"
+#include "check/map_check.hpp"
 #include "grp/group_directory.hpp"
 #include "zip/zip_directory.hpp"
 #include "map/conversion.hpp"
@@ -16,6 +17,7 @@
 #include "map/map_format.hpp"
 #include "map/map_messages.hpp"
 #include "map/map_report.hpp"
+#include "map/records.hpp"
 #include "tiles/renumber_tiles.hpp"
 #include "tiles/swap_text.hpp"
 #include "tiles/tiles_used.hpp"
@@ -32,34 +34,90 @@ struct Run {
 struct Made {
   std::string report;
   std::vector<std::uint8_t> output;
-  std::vector<std::int32_t> walls;  // x1, y1, x2, y2, two-sided: five numbers a wall
+  std::vector<std::int32_t> walls;  // x1, y1, x2, y2, kind: five numbers a wall
+  std::vector<std::int32_t> marks;  // x, y, kind: three numbers a mark
 };
+
+// How the drawing shows a wall and a mark; the page's legend names them.
+enum WallKind : std::int32_t { kOneSided, kTwoSided, kProblemWall };
+enum MarkKind : std::int32_t { kSpriteMark, kStartMark, kWallMark };
 
 Run run;
 Made made;
 
-// A JSON string: names come from the user's files and may hold any byte but zero.
-std::string Quoted(std::string_view text) {
-  std::string quoted = "\"";
-  for (const char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (c == '"' || c == '\\') {
-      quoted += '\\';
-      quoted += c;
-    } else if (byte < 0x20) {
-      static constexpr char kHex[] = "0123456789abcdef";
-      quoted += std::string("\\u00") + kHex[byte >> 4] + kHex[byte & 15];
-    } else {
-      quoted += c;
-    }
-  }
-  return quoted + "\"";
-}
-
 std::string List(const std::vector<std::string>& texts) {
   std::string list = "[";
-  for (const std::string& text : texts) list += (list.size() > 1 ? "," : "") + Quoted(text);
+  for (const std::string& text : texts) list += (list.size() > 1 ? "," : "") + JsonString(text);
   return list + "]";
+}
+
+// The walls and the sprites a check's lines name.
+struct Named {
+  std::vector<bool> walls;
+  std::vector<std::int32_t> sprites;
+  bool start = false;
+};
+
+Named NamedBy(const MapCheck& check) {
+  Named named{std::vector<bool>(static_cast<std::size_t>(check.walls), false), {}, false};
+  auto wall = [&](std::int64_t first, std::int64_t last) {
+    for (std::int64_t w = first; w <= last; ++w) named.walls[static_cast<std::size_t>(w)] = true;
+  };
+  for (const Problem& p : check.problems) {
+    using enum CheckCode;
+    switch (RuleOf(p.code).subject) {
+      case Subject::Wall: wall(p.index, p.code == WallsUnowned ? p.values[0] : p.index); break;
+      case Subject::Start: named.start = true; break;
+      case Subject::Sprite:
+        if (p.code != SpriteStatusOutside) named.sprites.push_back(p.index);
+        break;
+      case Subject::Sector:
+        // The walls these lines name: one another sector holds too, two that lead to one point.
+        if (p.code == WallsShared || p.code == SectorLoopsBroken) wall(p.values[0], p.values[0]);
+        if (p.code == SectorLoopsBroken) wall(p.values[1], p.values[1]);
+        break;
+      default: break;
+    }
+  }
+  return named;
+}
+
+// {"verdict", "errors", "warnings", "lines": [{"code", "severity", "text"}], "codes": [{"code",
+// "severity", "summary", "advice"}] for the codes of the lines}; the drawing's walls and marks as
+// the lines name them.
+std::string CheckReport(const MapFile& map, const MapCheck& check) {
+  std::string lines, codes;
+  std::vector<bool> told(CheckRules().size(), false);
+  for (const CheckLine& line : CheckLines(check, true)) {
+    const CheckRule& rule = RuleOf(line.code);
+    const std::string code = "{\"code\":" + JsonString(rule.name) + ",\"severity\":" + JsonString(SeverityName(rule.severity));
+    lines += (lines.empty() ? "" : ",") + code + ",\"text\":" + JsonString(line.text) + "}";
+    if (told[static_cast<std::size_t>(line.code)]) continue;
+    told[static_cast<std::size_t>(line.code)] = true;
+    codes += (codes.empty() ? "" : ",") + code + ",\"summary\":" + JsonString(rule.summary) + ",\"advice\":" +
+             JsonString(rule.advice) + "}";
+  }
+  Named named = NamedBy(check);
+  for (const WallLine& wall : WallLines(map)) {
+    const bool problem = named.walls[static_cast<std::size_t>(wall.wall)];
+    made.walls.insert(made.walls.end(), {wall.x1, wall.y1, wall.x2, wall.y2,
+                                         problem ? kProblemWall : wall.two_sided ? kTwoSided : kOneSided});
+    named.walls[static_cast<std::size_t>(wall.wall)] = false;
+  }
+  // A named wall that is not drawn, as its next point lies outside the map, is marked where it starts.
+  for (std::int32_t w = 0; w < check.walls; ++w) {
+    if (!named.walls[static_cast<std::size_t>(w)]) continue;
+    made.marks.insert(made.marks.end(), {GetField(map, RecordKind::Wall, w, Field::x),
+                                         GetField(map, RecordKind::Wall, w, Field::y), kWallMark});
+  }
+  for (const std::int32_t sprite : named.sprites) {
+    made.marks.insert(made.marks.end(), {GetField(map, RecordKind::Sprite, sprite, Field::x),
+                                         GetField(map, RecordKind::Sprite, sprite, Field::y), kSpriteMark});
+  }
+  if (named.start) made.marks.insert(made.marks.end(), {map.posx, map.posy, kStartMark});
+  return ",\"check\":{\"verdict\":" + JsonString(Verdict(check, true)) + ",\"errors\":" +
+         std::to_string(check.Count(Severity::Error)) + ",\"warnings\":" + std::to_string(check.Count(Severity::Warning)) +
+         ",\"lines\":[" + lines + "],\"codes\":[" + codes + "]}";
 }
 
 const char* Report(const std::vector<std::string>& lines, const std::string& rest = "") {
@@ -79,7 +137,7 @@ const char* Listed(std::string_view name, const std::vector<ArchiveMember>& memb
     if (!group && !EndsWithIgnoringCase(member.name, ".map")) continue;
     const std::string title = MemberTitle(name, member.name);
     const MapError refused = group ? member.refused : MapMemberRefusal(member);
-    listed += (listed.empty() ? "{\"title\":" : ",{\"title\":") + Quoted(title);
+    listed += (listed.empty() ? "{\"title\":" : ",{\"title\":") + JsonString(title);
     if (refused != Ok) {
       listed += ",\"lines\":" + List({OpeningLine(title), std::string(MapErrorMessage(refused))}) + "}";
       continue;
@@ -116,9 +174,10 @@ EMSCRIPTEN_KEEPALIVE const char* tessaro_start(const char* script_name, const st
 // Converts one map as the program converts one file, and reports {"lines", and once the map is
 // open "version", "sectors", "walls", "sprites", "output" (the file's name, "" when none was
 // made), "loses" (for a lower version: its heading and lines), "notes" (whether the file of
-// `file_bytes` bytes was whole), "tiles" (the tiles the output uses, or the map as read where
-// there is none) and "template" (a swap script that keeps them)}. The file's bytes and the map's
-// walls are then at tessaro_output and tessaro_walls.
+// `file_bytes` bytes was whole), "check" (the map as read, with the target's limits), "tiles" (the
+// tiles the output uses, or the map as read where there is none) and "template" (a swap script that
+// keeps them)}. The file's bytes, the map's walls and the check's marks are then at tessaro_output,
+// tessaro_walls and tessaro_marks.
 EMSCRIPTEN_KEEPALIVE const char* tessaro_convert(const char* name, const std::uint8_t* bytes, std::size_t size,
                                                   std::int32_t target, double file_bytes) {
   made = Made{};
@@ -140,9 +199,8 @@ EMSCRIPTEN_KEEPALIVE const char* tessaro_convert(const char* name, const std::ui
   const std::string facts = ",\"version\":" + std::to_string(version) + ",\"sectors\":" +
                             std::to_string(map.numsectors) + ",\"walls\":" + std::to_string(map.numwalls) +
                             ",\"sprites\":" + std::to_string(map.numsprites);
-  for (const WallLine& wall : WallLines(map)) {
-    made.walls.insert(made.walls.end(), {wall.x1, wall.y1, wall.x2, wall.y2, wall.two_sided ? 1 : 0});
-  }
+  // The map as read, with the limits of the version chosen.
+  const std::string checked = CheckReport(map, CheckMap(map, fit, target));
   std::string losses;
   if (target < version) {
     std::vector<std::string> lost;
@@ -151,7 +209,7 @@ EMSCRIPTEN_KEEPALIVE const char* tessaro_convert(const char* name, const std::ui
       const std::string step = "v" + std::to_string(loss.from) + " to v" + std::to_string(loss.from - 1) + ": ";
       lost.push_back((version - target > 1 ? step : "") + LossLine(loss));
     }
-    losses = ",\"loses\":{\"heading\":" + Quoted("Converting to v" + std::to_string(target) + " loses:") +
+    losses = ",\"loses\":{\"heading\":" + JsonString("Converting to v" + std::to_string(target) + " loses:") +
              ",\"lines\":" + List(lost) + "}";
   }
   std::string output;
@@ -163,6 +221,7 @@ EMSCRIPTEN_KEEPALIVE const char* tessaro_convert(const char* name, const std::ui
     if (converted != Ok) {
       lines.emplace_back(MapErrorMessage(converted));
     } else {
+      for (std::string& note : LimitNotes(map, target)) lines.push_back(std::move(note));
       if (run.with_script) {
         lines.emplace_back(kReplacingLine);
         RenumberTiles(map, run.table);
@@ -175,10 +234,10 @@ EMSCRIPTEN_KEEPALIVE const char* tessaro_convert(const char* name, const std::ui
     }
   }
   const std::vector<std::int32_t> tiles = TilesUsed(map);
-  const std::string used = ",\"tiles\":" + Quoted(TilesUsedLine(tiles)) + ",\"template\":" +
-                           Quoted(SwapScriptTemplate(tiles, output.empty() ? name : output));
+  const std::string used = ",\"tiles\":" + JsonString(TilesUsedLine(tiles)) + ",\"template\":" +
+                           JsonString(SwapScriptTemplate(tiles, output.empty() ? name : output));
   FreeMap(map);
-  return Report(lines, facts + notes + used + ",\"output\":" + Quoted(output) + losses);
+  return Report(lines, facts + notes + checked + used + ",\"output\":" + JsonString(output) + losses);
 }
 
 // How many of a group file's first bytes its directory takes, from its first 16 bytes and its
@@ -247,5 +306,7 @@ EMSCRIPTEN_KEEPALIVE const std::uint8_t* tessaro_output() { return made.output.d
 EMSCRIPTEN_KEEPALIVE std::size_t tessaro_output_size() { return made.output.size(); }
 EMSCRIPTEN_KEEPALIVE const std::int32_t* tessaro_walls() { return made.walls.data(); }
 EMSCRIPTEN_KEEPALIVE std::size_t tessaro_wall_count() { return made.walls.size() / 5; }
+EMSCRIPTEN_KEEPALIVE const std::int32_t* tessaro_marks() { return made.marks.data(); }
+EMSCRIPTEN_KEEPALIVE std::size_t tessaro_mark_count() { return made.marks.size() / 3; }
 
 }  // extern "C"

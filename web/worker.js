@@ -46,7 +46,7 @@ async function read(file, most) {
   }
 }
 
-// Where the walls reach: left, top, right, bottom (x1, y1, x2, y2, two-sided: five numbers a wall).
+// Where the walls reach: left, top, right, bottom (x1, y1, x2, y2, kind: five numbers a wall).
 function bounds(walls) {
   const reach = [Infinity, Infinity, -Infinity, -Infinity];
   for (let i = 0; i < walls.length; i += 5) {
@@ -140,10 +140,11 @@ async function answer({ id, script, withScript, group: grouped, zip: zipped, unz
     return postMessage({ id, report });
   }
   const report = call(m, m._tessaro_convert, title, bytes, bytes.length, target, size);
-  const at = m._tessaro_output(), start = m._tessaro_walls() >> 2;
+  const at = m._tessaro_output(), start = m._tessaro_walls() >> 2, marked = m._tessaro_marks() >> 2;
   const output = m.HEAPU8.slice(at, at + m._tessaro_output_size()).buffer;
   const walls = m.HEAP32.slice(start, start + 5 * m._tessaro_wall_count());
-  postMessage({ id, report, output, walls, bounds: bounds(walls) }, [output, walls.buffer]);
+  const marks = m.HEAP32.slice(marked, marked + 3 * m._tessaro_mark_count());
+  postMessage({ id, report, output, walls, marks, bounds: bounds(walls) }, [output, walls.buffer, marks.buffer]);
 }
 
 onmessage = ({ data }) => {

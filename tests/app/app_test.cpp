@@ -20,9 +20,13 @@ using testing::ScopedConsoleCapture;
 std::string Stored(const RunState& state) {
   // An output folder shows with a "/" after it.
   const std::string output = state.OutputFolder.empty() ? state.OutputPath : state.OutputFolder + "/";
+  // A check and its report only where asked for.
+  const std::string check = state.CheckOnly != 0 || !state.ReportPath.empty()
+                                ? "|" + std::to_string(state.CheckOnly) + "|" + state.ReportPath
+                                : "";
   return state.SourcePath + "|" + output + "|" + state.ScriptPath + "|" +
          std::to_string(state.TargetVersion) + "|" + std::to_string(state.RunError) + "|" +
-         std::to_string(state.OptionFlags);
+         std::to_string(state.OptionFlags) + check;
 }
 
 // What the row's function gives, in the form of the table's expected cells.
@@ -150,6 +154,8 @@ TEST(HelpTest, ColoursAndColumnOfEveryLine) {
             "   <c15>-<c15>S<c7>w<c7>a<c7>p<c15>T<c7>i<c7>l<c7>e<c7>s<c8> <Script><c15><@5,24>"
             "Replace source tiles using a script\r\n"
             "   <c15>-<c15>R<c7>e<c7>p<c7>l<c7>a<c7>c<c7>e<c15><@6,24>Always overwrite existing files\r\n"
+            "   <c15>-<c15>C<c7>h<c7>e<c7>c<c7>k<c15><@7,24>Check maps instead of converting them\r\n"
+            "   <c15>-<c15>J<c7>s<c7>o<c7>n<c8> <File><c15><@8,24>Write the check as JSON Lines\r\n"
             "<c7>\r\nFor more information, please see the readme file.\r\n");
   ArgTable pair;
   RegisterArg(pair, "-Pair", Ignore(), "MAP:From VER:To", "d");

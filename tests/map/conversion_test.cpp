@@ -12,6 +12,7 @@
 
 #include "map/map_format.hpp"
 #include "map/records.hpp"
+#include "tests/map/field_cells.hpp"
 #include "tests/map/map_builder.hpp"
 #include "tests/support/case_table.hpp"
 #include "tests/support/temp_dir.hpp"
@@ -19,42 +20,9 @@
 namespace tessaro {
 namespace {
 
+using testing::Apply;
 using testing::EmptyMap;
 using testing::SameMap;
-
-Field FieldNamed(std::string_view name) {
-  for (int f = 0; FieldName(static_cast<Field>(f)) != "?"; ++f) {
-    if (FieldName(static_cast<Field>(f)) == name) return static_cast<Field>(f);
-  }
-  ADD_FAILURE() << "no field " << name;
-  return Field::spare;
-}
-
-// Sets, or with `check` compares, each "kind[index|*].field=value" or "kind@byte=value" of a cell.
-void Apply(MapFile& map, const std::string& cell, bool check, const std::string& where) {
-  std::istringstream words(cell);
-  for (std::string word; words >> word;) {
-    const std::size_t at = word.find_first_of("0123456789*.@"), dot = word.find('.'), equals = word.find('=');
-    const RecordKind kind = word.starts_with("sector") ? RecordKind::Sector
-                            : word.starts_with("wall") ? RecordKind::Wall
-                                                       : RecordKind::Sprite;
-    const auto value = static_cast<std::int32_t>(std::strtol(word.c_str() + equals + 1, nullptr, 0));
-    if (word[at] == '@') {
-      std::uint8_t& byte = RecordBytes(map, kind).at(std::stoul(word.substr(at + 1)));
-      EXPECT_TRUE(!check || byte == value) << where << ": " << word << ", not " << int{byte};
-      if (!check) byte = static_cast<std::uint8_t>(value);
-      continue;
-    }
-    const Field field = FieldNamed(word.substr(dot + 1, equals - dot - 1));
-    const std::string index = word.substr(at, dot - at);
-    const std::int32_t first = index == "*" || index.empty() ? 0 : std::stoi(index);
-    for (std::int32_t i = first; i <= (index == "*" ? RecordCount(map, kind) - 1 : first); ++i) {
-      const std::int32_t was = GetField(map, kind, i, field);
-      EXPECT_TRUE(!check || was == value) << where << ": " << word << " of record " << i << ", not " << was;
-      if (!check) SetField(map, kind, i, field, value);
-    }
-  }
-}
 
 TEST(StepTest, EachRuleOfTheTable) {
   for (const testing::CaseRow& row : testing::ReadCases("map/steps.cases")) {

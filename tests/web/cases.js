@@ -79,3 +79,19 @@ exports.native = (program, name, bytes, target, script) => {
   fs.rmSync(folder, { recursive: true });
   return { loading, maps };
 };
+
+// The problem lines the native program's check prints of one file with a version's limits, map by map (a group file
+// holds many); the page's numbers have thousands separators, which `plain` takes out.
+exports.nativeCheck = (program, name, bytes, target) => {
+  const folder = fs.mkdtempSync(path.join(os.tmpdir(), 'tessaro-check-'));
+  fs.writeFileSync(path.join(folder, name), bytes);
+  const { stdout } = spawnSync(path.resolve(program), ['-In', name, '-Check', '-Version', `${target}`], { cwd: folder });
+  fs.rmSync(folder, { recursive: true });
+  const maps = [];
+  for (const line of stdout.toString().split('\r\n')) {
+    if (line.startsWith(':: Checking ')) maps.push([]);
+    else if (/^   (Error: |Warning: |Note: |\.\.\. )/.test(line)) maps.at(-1).push(line.slice(3));
+  }
+  return maps;
+};
+exports.plain = (text) => text.replace(/(\d),(?=\d{3}\b)/g, '$1');

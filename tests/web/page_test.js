@@ -3,7 +3,7 @@
 // busy 100 ms at once, no uncaught error.   node page_test.js <index.html> <tessaro> <screenshot folder> [engine ...]
 const fs = require('fs'), net = require('net'), os = require('os'), path = require('path'), crypto = require('crypto');
 const { once } = require('events'), { setTimeout: sleep } = require('timers/promises');
-const { spawn } = require('child_process'), { parse, native } = require('./cases');
+const { spawn } = require('child_process'), { parse, native, nativeCheck, plain } = require('./cases');
 const [page, program, shots, ...asked] = process.argv.slice(2), url = `file://${path.resolve(page)}`;
 const size = { width: 1200, height: 1500 }, sha = (bytes) => crypto.createHash('sha256').update(bytes).digest('hex');
 
@@ -66,23 +66,28 @@ async function convert({ version, stop, script }) {
     const image = canvas?.getContext('2d').getImageData(0, 0, canvas.width, canvas.height);
     const pixels = image && new Uint32Array(image.data.buffer);
     const drawn = pixels ? pixels.some((pixel) => pixel !== pixels[0]) : text.includes('No walls to draw');
+    const checked = [...box.querySelectorAll('.check li')].map((item) => item.textContent).join('\n');
     return [box.querySelector('.lines').textContent, link?.download, link && hex(await digest(link)),
-            text.match(/Converting to v. loses:/g), drawn || !link, box.querySelector('h2').textContent, text];
+            text.match(/Converting to v. loses:/g), drawn || !link, checked, box.querySelector('h2').textContent, text];
   }));
   const errors = [...$('errors').children].map((item) => `uncaught ${item.textContent}\n`).join('');
   return { elapsed, gap, shown, page: `${$('run').textContent} | ${progress.value} of ${progress.max}\n${errors}` };
 }
 
 // Each case's files in a folder of its own, and each result as the native program's run would show it:
-// the map's lines, the file's name and digest, the loss report's heading, and true for a drawing.
+// the map's lines, the file's name and digest, the loss report's heading, true for a drawing, and the
+// problem lines of its check with the case's version.
 const work = fs.mkdtempSync(path.join(os.tmpdir(), 'tessaro-page-'));
 const cases = parse(path.join(__dirname, 'page.cases')).map((c) => {
   const folder = fs.mkdtempSync(path.join(work, 'case-')), script = c.script && path.join(folder, 'swaps.txt');
   if (script) fs.writeFileSync(script, c.script);
   c.files.forEach((file) => fs.writeFileSync((file.path = path.join(folder, file.name)), file.bytes));
-  const expected = c.files.flatMap((file) => native(program, file.name, file.bytes, c.version, c.script).maps).map((made) => [
-    made.lines.join('\n'), made.made, made.output && sha(made.output),
-    made.lines.some((line) => line.startsWith(':: Down')) && `Converting to v${c.version} loses:`, true]);
+  const expected = c.files.flatMap((file) => {
+    const checks = nativeCheck(program, file.name, file.bytes, c.version);
+    return native(program, file.name, file.bytes, c.version, c.script).maps.map((made, i) => [
+      made.lines.join('\n'), made.made, made.output && sha(made.output),
+      made.lines.some((line) => line.startsWith(':: Down')) && `Converting to v${c.version} loses:`, true, checks[i].join('\n')]);
+  });
   return { ...c, script, expected: expected.map((view) => view.map((cell) => cell || '').join(' | ')) };
 });
 
@@ -101,11 +106,11 @@ const cases = parse(path.join(__dirname, 'page.cases')).map((c) => {
         let got, tries = 0, slow = () => got.elapsed > c.within || got.gap > 100;
         do got = await tab.run(convert, { version: c.version, stop: c.stop, script: Boolean(c.script) });
         while (slow() && ++tries < 3);
-        const views = got.shown.map((view) => view.slice(0, 5).map((cell) => cell || '').join(' | '));
+        const views = got.shown.map((view) => [...view.slice(0, 5), plain(view[5])].map((cell) => cell || '').join(' | '));
         const faults = views.flatMap((view, i) => view === c.expected[i] ? [] : [`${view}\nnot ${c.expected[i]}`]);
         // What a designer reads of a map besides the program's lines: the tiles it uses, whether its file was whole.
         for (const [title, text] of c.shows) {
-          if (!got.shown.some((view) => view[5] === title && view[6].includes(text))) faults.push(`${title} shows no ${text}`);
+          if (!got.shown.some((view) => view[6] === title && view[7].includes(text))) faults.push(`${title} shows no ${text}`);
         }
         const count = got.shown.length, loading = c.script ? ':: Loading swaps.txt as a script' : '', all = c.expected.length;
         if (got.page !== `${loading} | ${count} of ${all}\n`) faults.push(`the page shows ${got.page}`);
