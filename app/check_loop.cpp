@@ -49,7 +49,8 @@ void CheckEntry(const SourceEntry& entry, std::int32_t target, MapFile& map, Tal
     if (report != nullptr) AddLine(*report, UnreadableJson(entry.title, MapErrorMessage(opened)));
     return;
   }
-  const MapCheck check = CheckMap(map, FitOf(map, extent), target);
+  // The report lists every problem; the lines only the first of each code.
+  const MapCheck check = CheckMap(map, FitOf(map, extent), target, report != nullptr ? SIZE_MAX : kLinesPerCode);
   FreeMap(map);
   PrintText("   Version " + std::to_string(check.version) + ", " + Counted(check.sectors, "sector") + ", " +
                 Counted(check.walls, "wall") + ", " + Counted(check.sprites, "sprite"),

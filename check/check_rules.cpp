@@ -68,7 +68,7 @@ constexpr bool InCodeOrder() {
   for (std::size_t i = 0; i < std::size(kRules); ++i) {
     if (static_cast<std::size_t>(kRules[i].code) != i) return false;
   }
-  return static_cast<std::size_t>(StartOutsideSector) + 1 == std::size(kRules);
+  return kCheckCodes == std::size(kRules);
 }
 static_assert(InCodeOrder());
 

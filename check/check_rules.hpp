@@ -35,6 +35,7 @@ enum class CheckCode : std::uint8_t {
   StartSectorOutside,
   StartOutsideSector,
 };
+inline constexpr std::size_t kCheckCodes = static_cast<std::size_t>(CheckCode::StartOutsideSector) + 1;
 
 // Error: the games of the map's version may crash on it or refuse it. Warning: it loads, but links
 // or geometry are broken where an editor would flag them. Note: worth knowing, harmless.

@@ -141,7 +141,8 @@ std::vector<CheckLine> CheckLines(const MapCheck& check, bool commas) {
     for (auto p = from; p != from + shown; ++p) {
       lines.push_back({p->code, std::string(prefix) + ProblemText(*p, check.fit, commas)});
     }
-    if (to - from > shown) lines.push_back({from->code, "... and " + Words(commas).Number(to - from - shown) + " more like this"});
+    const std::int64_t more = check.counts[static_cast<std::size_t>(from->code)] - shown;
+    if (more > 0) lines.push_back({from->code, "... and " + Words(commas).Number(more) + " more like this"});
     from = to;
   }
   return lines;

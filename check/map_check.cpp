@@ -46,11 +46,19 @@ std::vector<std::int32_t> Column(const MapFile& map, RecordKind kind, Field fiel
 
 constexpr std::size_t At(std::int32_t index) { return static_cast<std::size_t>(index); }
 
-// The problems of each code apart, in the order found: put together, they are in the order of the
-// rules, each code's by record, without a sort.
-using Found = std::array<Problems, static_cast<std::size_t>(CheckCode::StartOutsideSector) + 1>;
+// The problems of each code apart, in the order found, as many as are kept, and how many there are:
+// put together, they are in the order of the rules, each code's by record, without a sort.
+struct Found {
+  std::array<Problems, kCheckCodes> kept;
+  std::array<std::int32_t, kCheckCodes> counts{};
+  std::size_t keep;
+};
 
-void Keep(Found& found, const Problem& problem) { found[static_cast<std::size_t>(problem.code)].push_back(problem); }
+void Keep(Found& found, const Problem& problem) {
+  const auto code = static_cast<std::size_t>(problem.code);
+  ++found.counts[code];
+  if (found.kept[code].size() < found.keep) found.kept[code].push_back(problem);
+}
 
 class Checker {
  public:
@@ -272,9 +280,11 @@ class Checker {
 }  // namespace
 
 std::int32_t MapCheck::Count(Severity severity) const {
-  return static_cast<std::int32_t>(std::count_if(problems.begin(), problems.end(), [severity](const Problem& p) {
-    return RuleOf(p.code).severity == severity;
-  }));
+  std::int32_t count = 0;
+  for (std::size_t code = 0; code < kCheckCodes; ++code) {
+    if (RuleOf(static_cast<CheckCode>(code)).severity == severity) count += counts[code];
+  }
+  return count;
 }
 
 std::vector<Problem> LimitProblems(std::int32_t version, std::int32_t sectors, std::int32_t walls,
@@ -290,14 +300,14 @@ std::vector<Problem> LimitProblems(std::int32_t version, std::int32_t sectors, s
   return problems;
 }
 
-MapCheck CheckMap(const MapFile& map, const FileFit& fit, std::int32_t target) {
+MapCheck CheckMap(const MapFile& map, const FileFit& fit, std::int32_t target, std::size_t keep) {
   MapCheck check;
   check.version = map.mapversion;
   check.sectors = RecordsHeld(map, RecordKind::Sector);
   check.walls = RecordsHeld(map, RecordKind::Wall);
   check.sprites = RecordsHeld(map, RecordKind::Sprite);
   check.fit = fit;
-  Found found;
+  Found found{{}, {}, keep};
   if (fit.missing > 0) Keep(found, {FileShort, kNoIndex, {}});
   // Real version 5 files end with two zero bytes: only other bytes are worth a word.
   if (fit.extra > 0 && !fit.extra_zero) Keep(found, {FileLong, kNoIndex, {}});
@@ -306,12 +316,13 @@ MapCheck CheckMap(const MapFile& map, const FileFit& fit, std::int32_t target) {
   }
   Checker(map, check, found).Run();
   std::size_t count = 0;
-  for (const Problems& code : found) count += code.size();
+  for (const Problems& code : found.kept) count += code.size();
   check.problems.reserve(count);
-  for (Problems& code : found) {
+  for (Problems& code : found.kept) {
     check.problems.insert(check.problems.end(), code.begin(), code.end());
     Problems().swap(code);  // at once, so that the largest lists are not held twice
   }
+  check.counts = found.counts;
   return check;
 }
 

@@ -33,15 +33,17 @@ struct MapCheck {
   std::int32_t walls = 0;
   std::int32_t sprites = 0;
   FileFit fit;
-  Problems problems;  // in the order of the rules, each code's by index
+  Problems problems;  // in the order of the rules, each code's by index; as many of each as were kept
+  std::array<std::int32_t, kCheckCodes> counts{};  // of each code, kept or not
 
   std::int32_t Count(Severity severity) const;
 };
 
 // Every problem of the map as read from a file that fit it as `fit` says, with the limits of the
-// map's own version and of `target` (0 for none). Linear in the records, but for the test of
-// whether sprites and the start lie inside their sectors (the walls of one sector each).
-MapCheck CheckMap(const MapFile& map, const FileFit& fit, std::int32_t target);
+// map's own version and of `target` (0 for none): at most `keep` of each code are kept (a
+// person reads no more than kLinesPerCode), all of them counted. Linear in the records, but for the
+// test of whether sprites and the start lie inside their sectors (the walls of one sector each).
+MapCheck CheckMap(const MapFile& map, const FileFit& fit, std::int32_t target, std::size_t keep = SIZE_MAX);
 
 // The limit-* problems of a map of these counts at `version`: what a conversion's notes say.
 std::vector<Problem> LimitProblems(std::int32_t version, std::int32_t sectors, std::int32_t walls,
@@ -67,7 +69,7 @@ std::vector<CheckLine> CheckLines(const MapCheck& check, bool commas);
 // "Sound", "Sound, 2 notes" or "1 error, 3 warnings, 2 notes".
 std::string Verdict(const MapCheck& check, bool commas);
 
-// One line of JSON: the map's file, version, counts and every problem.
+// One line of JSON: the map's file, version, counts and every problem kept (all, for a whole report).
 std::string CheckJson(std::string_view file, const MapCheck& check);
 // One line of JSON for a map that could not be read: its file and the message.
 std::string UnreadableJson(std::string_view file, std::string_view message);
