@@ -5,13 +5,11 @@
 
 #include <gtest/gtest.h>
 
-#include <clocale>
 #include <cstdint>
 #include <limits>
 #include <string>
 
 #include "console/key_input.hpp"
-#include "console/number_reading.hpp"
 #include "console/terminal_codes.hpp"
 #include "tests/support/case_table.hpp"
 #include "tests/support/console_capture.hpp"
@@ -73,19 +71,6 @@ TEST(ConsoleCasesTest, EveryRowGivesItsExpectedCells) {
     const std::vector<std::string> given(row.given.begin() + 1, row.given.end());
     EXPECT_EQ(Evaluate(row.given[0], given), row.expected) << row.where;
   }
-}
-
-// The program's numbers never depend on the user's locale.
-TEST(ReadNumberTest, DecimalPointIsAlwaysDot) {
-  const std::string previous = std::setlocale(LC_ALL, nullptr);
-  const bool comma_locale =
-      std::setlocale(LC_ALL, "de_DE.UTF-8") != nullptr || std::setlocale(LC_ALL, "fr_FR.UTF-8") != nullptr;
-  const double with_dot = ReadNumber("1.5");
-  const double with_comma = ReadNumber("1,5");
-  std::setlocale(LC_ALL, previous.c_str());
-  EXPECT_EQ(with_dot, 1.5);
-  EXPECT_EQ(with_comma, 1.0);
-  if (!comma_locale) GTEST_SKIP() << "no locale with a decimal comma installed";
 }
 
 // A full row leaves the cursor in the next row, so a line end after it leaves an empty row; a long

@@ -7,12 +7,14 @@
 
 #include <algorithm>
 #include <numeric>
+#include <sstream>
 
 #include "map/file_fit.hpp"
 #include "map/map_format.hpp"
 #include "map/map_messages.hpp"
 #include "map/map_report.hpp"
 #include "tests/map/map_builder.hpp"
+#include "tests/support/case_table.hpp"
 #include "tests/support/console_capture.hpp"
 #include "tests/support/temp_dir.hpp"
 
@@ -41,53 +43,26 @@ TEST(MapFormatTest, ReadAndWriteGiveEverySampleBackWithoutTrailingBytes) {
   }
 }
 
-// A header of `version`, the counts from offset 20 on (two bytes each), cut or filled to `size`.
-Bytes Crafted(std::int32_t version, std::initializer_list<std::uint16_t> counts, std::size_t size) {
-  Bytes bytes(20, 0);
-  bytes[0] = static_cast<std::uint8_t>(version);
-  for (std::uint16_t count : counts) {
-    bytes.insert(bytes.end(), {static_cast<std::uint8_t>(count), static_cast<std::uint8_t>(count >> 8)});
-  }
-  bytes.resize(size, 0);
-  return bytes;
-}
-
-// Short, unknown versions, counts of zero or below; what a file lacks of its records reads as
-// zero bytes, and a failed read leaves the map empty.
+// Short, unknown versions, counts of zero or below (read.cases); what a file lacks of its records
+// reads as zero bytes, and a failed read leaves the map empty.
 TEST(MapFormatTest, OddFilesReadCleanly) {
-  struct Case {
-    Bytes file;
-    MapError expected;
-    std::uint32_t sector_bytes = 0, wall_bytes = 0, sprite_bytes = 0;
-  };
-  const Case cases[] = {
-      {{}, SourceCorrupted},
-      {Crafted(7, {}, 25), SourceCorrupted},
-      {Crafted(9, {}, 26), FormatUnsupported},
-      {Crafted(2, {}, 26), FormatUnsupported},
-      {Crafted(3, {0, 1, 0}, 26), SourceCorrupted},
-      {Crafted(3, {1, 0, 0}, 26), SourceCorrupted},
-      {Crafted(4, {0x8000, 1, 0}, 26), SourceCorrupted},
-      {Crafted(4, {1, 0xFFFF, 0}, 26), SourceCorrupted},
-      {Crafted(3, {1, 1, 0x8000}, 26), SourceCorrupted},
-      {Crafted(7, {0xFFFF}, 64), SourceCorrupted},
-      {Crafted(7, {1}, 64), SourceCorrupted},  // no walls after the sector
-      {Crafted(3, {1, 1, 0}, 26), Ok, 30, 31, 0},
-      {Crafted(4, {0x7FFF, 0x7FFF, 0x7FFF}, 26), Ok, 0x7FFF * 32, 0x7FFF * 32, 0x7FFF * 40},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(::testing::Message() << "case " << (&c - cases));
+  for (const testing::CaseRow& row : testing::ReadCases("map/read.cases")) {
+    Bytes file(20, 0);
+    file[0] = static_cast<std::uint8_t>(std::stoi(row.given[0]));
+    std::istringstream counts(row.given[1]);
+    for (std::uint32_t count = 0; counts >> std::hex >> count;) {
+      file.insert(file.end(), {static_cast<std::uint8_t>(count), static_cast<std::uint8_t>(count >> 8)});
+    }
+    file.resize(std::stoul(row.given[2]), 0);
     MapFile map = EmptyMap(6, 1, 1, 1);
-    ASSERT_EQ(ReadMap(c.file, map), c.expected);
-    if (c.expected != Ok) {
-      EXPECT_TRUE(testing::SameMap(map, MapFile{}));
-      continue;
-    }
-    EXPECT_EQ(std::tuple(map.sectorbytes(), map.wallbytes(), map.spritebytes()),
-              std::tuple(c.sector_bytes, c.wall_bytes, c.sprite_bytes));
+    const MapError read = ReadMap(file, map);
+    std::string got = MapErrorMessage(read).empty() ? "Ok" : std::string(MapErrorMessage(read).substr(3));
     for (const auto* data : {&map.sectordata, &map.walldata, &map.spritedata}) {
-      EXPECT_TRUE(std::all_of(data->begin(), data->end(), [](std::uint8_t b) { return b == 0; }));
+      const bool zeros = std::all_of(data->begin(), data->end(), [](std::uint8_t b) { return b == 0; });
+      got += " " + std::to_string(data->size()) + (zeros ? "" : "!");
     }
+    EXPECT_EQ(got, row.expected[0]) << row.where;
+    EXPECT_TRUE(read == Ok || testing::SameMap(map, MapFile{})) << row.where;
   }
 }
 
@@ -258,57 +233,28 @@ TEST(MapReportTest, LossesCountTheRecordsThatChange) {
   EXPECT_EQ(LossLine(many), "wall palettes: 1,234 of 32,767 walls");
 }
 
-// Whether a file was whole, as the page and the console say it: a cut names the records read as
-// zeros, from version 5 on a count the file lacks too; bytes after the last record are counted
-// unless every one is zero, as real version 5 files end.
+// Whether a file was whole, as the page and the console say it (file_fit.cases), and a tail that
+// holds a byte other than zero far behind the records.
 TEST(MapReportTest, ExtentNotesSayWhatAShortOrLongFileLost) {
-  auto notes = [](const MapFile& written, std::int64_t change, std::uint8_t tail = 0x5a) {
+  for (const testing::CaseRow& row : testing::ReadCases("map/file_fit.cases")) {
+    std::istringstream given(row.given[0]);
+    int version = 0, sectors = 0, walls = 0, sprites = 0, change = 0, tail = 0;
+    given >> version >> sectors >> walls >> sprites >> change >> tail;
     Bytes file;
-    EXPECT_EQ(WriteMap(written, file), Ok);
-    file.resize(static_cast<std::size_t>(static_cast<std::int64_t>(file.size()) + change), tail);
+    EXPECT_EQ(WriteMap(EmptyMap(version, static_cast<std::int16_t>(sectors), static_cast<std::int16_t>(walls),
+                                static_cast<std::int16_t>(sprites)), file), Ok);
+    file.resize(static_cast<std::size_t>(static_cast<std::int64_t>(file.size()) + change), static_cast<std::uint8_t>(tail));
+    if (row.given[0].ends_with("far")) file.back() = 1;
     MapFile map;
     SourceExtent extent;
     EXPECT_EQ(ReadMap(file, map, &extent), Ok);
     EXPECT_EQ(extent.bytes, file.size());
-    std::string text;
-    const FileFit fit = FitOf(map, extent);
-    for (const std::string& line : ExtentNotes(fit)) text += line + "|";
-    for (const std::string& line : FitLines(fit)) text += line + "|";
-    return text;
-  };
-  const MapFile large = EmptyMap(7, 1, 2000, 300);  // walls of 32 bytes, sprites of 44
-  EXPECT_EQ(notes(large, 0), "");
-  EXPECT_EQ(notes(large, 2, 0), "");
-  EXPECT_EQ(notes(large, 1), "1 byte after the last record is not carried over.|   1 byte after the last record not carried over|");
-  EXPECT_EQ(notes(large, 2000), "2,000 bytes after the last record are not carried over.|"
-                                "   2000 bytes after the last record not carried over|");
-  EXPECT_EQ(notes(large, -1), "The file ends 1 byte early: its last records were read as zeros.|Read as zeros: sprite 299.|"
-                              "   File ends 1 byte early: sprite 299 read as zeros|");
-  EXPECT_EQ(notes(large, -(93 * 44 - 10)),
-            "The file ends 4,082 bytes early: its last records were read as zeros.|Read as zeros: sprites 207 to 299.|"
-            "   File ends 4082 bytes early: sprites 207 to 299 read as zeros|");
-  EXPECT_EQ(notes(large, -(300 * 44 + 2 + 1000 * 32 - 5)),
-            "The file ends 31,997 bytes early: its last records were read as zeros.|"
-            "Read as zeros: walls 1,000 to 1,999, the number of sprites.|"
-            "   File ends 31997 bytes early: walls 1000 to 1999, the number of sprites read as zeros|");
-  EXPECT_EQ(notes(large, -(300 * 44 + 2)),
-            "The file ends 2 bytes early: its last records were read as zeros.|Read as zeros: the number of sprites.|"
-            "   File ends 2 bytes early: the number of sprites read as zeros|");
-  EXPECT_EQ(notes(EmptyMap(3, 5, 10, 2), -(4 * 30 + 10 * 31 + 2 * 38 - 1)),
-            "The file ends 505 bytes early: its last records were read as zeros.|"
-            "Read as zeros: sectors 1 to 4, walls 0 to 9, sprites 0 to 1.|"
-            "   File ends 505 bytes early: sectors 1 to 4, walls 0 to 9, sprites 0 to 1 read as zeros|");
-  // A zero byte far behind the first non-zero one is no reason to stop looking.
-  Bytes tail;
-  EXPECT_EQ(WriteMap(large, tail), Ok);
-  tail.resize(tail.size() + 200000);
-  tail.back() = 1;
-  MapFile map;
-  SourceExtent extent;
-  EXPECT_EQ(ReadMap(tail, map, &extent), Ok);
-  EXPECT_FALSE(extent.zero_tail);
-  EXPECT_EQ(WithCommas(-1234567), "-1,234,567");
-  EXPECT_EQ(WithCommas(-123), "-123");
+    std::vector<std::string> lines = ExtentNotes(FitOf(map, extent));
+    for (std::string& line : FitLines(FitOf(map, extent))) lines.push_back(line);
+    EXPECT_EQ(lines, std::vector<std::string>(row.expected.begin(), row.expected.end() - (row.expected.back().empty() ? 1 : 0)))
+        << row.where;
+  }
+  EXPECT_EQ(WithCommas(-1234567) + WithCommas(-123), "-1,234,567-123");
 }
 
 }  // namespace

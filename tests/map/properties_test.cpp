@@ -9,7 +9,9 @@
 #include "map/conversion.hpp"
 #include "map/map_format.hpp"
 #include "map/records.hpp"
+#include "tests/map/field_cells.hpp"
 #include "tests/map/map_builder.hpp"
+#include "tests/support/case_table.hpp"
 #include "tests/support/temp_dir.hpp"
 
 namespace tessaro {
@@ -30,8 +32,7 @@ constexpr int kMapsPerVersion = 60;
 // field `on` are all Clear or not all clear (Set), or when `on` lies Beyond -bits to bits - 1.
 enum class When : std::uint8_t { Always, Clear, Set, Beyond };
 
-// Bits of `field` that may change when a map goes through one step and back: from `from` down
-// to `to` and up again, or up to `to` and down again.
+// Bits of `field` that may change when a map goes through one step and back (losses.cases).
 struct Loss {
   std::int32_t from;
   std::int32_t to;
@@ -43,59 +44,6 @@ struct Loss {
   std::uint32_t bits = 0;
 };
 
-constexpr Loss kLosses[] = {
-    // A slope keeps its top 11 bits, and only with its slope bit; below 32 it drops the bit.
-    {7, 6, Sector, filler, kAll},
-    {7, 6, Sector, ceilingheinum, 0x1F},
-    {7, 6, Sector, ceilingheinum, kAll, When::Clear, ceilingstat, 2},
-    {7, 6, Sector, ceilingstat, 0xFF00},
-    {7, 6, Sector, ceilingstat, 2, When::Clear, ceilingheinum, 0xFFE0},
-    {7, 6, Sector, floorheinum, 0x1F},
-    {7, 6, Sector, floorheinum, kAll, When::Clear, floorstat, 2},
-    {7, 6, Sector, floorstat, 0xFF00},
-    {7, 6, Sector, floorstat, 2, When::Clear, floorheinum, 0xFFE0},
-    {7, 6, Sprite, filler, kAll},
-    {6, 5, Wall, pal, kAll},
-    {6, 5, Sprite, pal, kAll},
-    {6, 5, Sprite, clipdist, kAll},
-    {6, 5, Sprite, xoffset, kAll},
-    {6, 5, Sprite, yoffset, kAll},
-    {6, 5, Sprite, cstat, 0xFF00},
-    {5, 4, Sector, ceilingpal, kAll},
-    {5, 4, Sector, floorpal, kAll},
-    {5, 4, Sector, visibility, kAll},
-    {5, 4, Sector, extra, kAll},
-    {5, 4, Wall, extra, kAll},
-    {5, 4, Wall, cstat, 0xFF00},
-    {5, 4, Sprite, extra, kAll},  // the low byte kept on the way down is set to -1 on the way up
-    // One panning per surface, the x one when it is not 0; the way up clears the axis bit.
-    {4, 3, Sector, ceilingstat, 4},
-    {4, 3, Sector, ceilingypanning, kAll, When::Set, ceilingxpanning, kAll},
-    {4, 3, Sector, floorstat, 4},
-    {4, 3, Sector, floorypanning, kAll, When::Set, floorxpanning, kAll},
-    {4, 3, Wall, cstat, 64},
-    {4, 3, Wall, ypanning, kAll, When::Set, xpanning, kAll},
-    {4, 3, Wall, overpicnum, kAll, When::Clear, overpicnum, kAll},  // the masked-wall pass fills it
-    {4, 3, Sprite, xvel, kAll},
-    {4, 3, Sprite, yvel, kAll},
-    // Up and down again: an empty panning comes back on the y axis.
-    {3, 4, Sector, ceilingstat, 4, When::Clear, ceilingpanning, kAll},
-    {3, 4, Sector, floorstat, 4, When::Clear, floorpanning, kAll},
-    {3, 4, Wall, cstat, 64, When::Clear, panning, kAll},
-    {3, 4, Wall, overpicnum, kAll, When::Clear, overpicnum, kAll},
-    {3, 4, Sprite, spare, kAll},
-    {4, 5, Sprite, extra, kAll},
-    {5, 6, Wall, nextsector2, kAll},
-    {5, 6, Wall, nextwall2, kAll},
-    // A slope is scaled by 32 only with its slope bit, and bounded; a flat one loses the bit.
-    {6, 7, Sector, ceilingheinum, kAll, When::Clear, ceilingstat, 2},
-    {6, 7, Sector, ceilingheinum, kAll, When::Beyond, ceilingheinum, 1024},
-    {6, 7, Sector, ceilingstat, 2, When::Clear, ceilingheinum, kAll},
-    {6, 7, Sector, floorheinum, kAll, When::Clear, floorstat, 2},
-    {6, 7, Sector, floorheinum, kAll, When::Beyond, floorheinum, 1024},
-    {6, 7, Sector, floorstat, 2, When::Clear, floorheinum, kAll},
-};
-
 // Fields a step sets to one value for every record, which the later steps the same way carry.
 struct FixedValue {
   std::int32_t from;
@@ -105,14 +53,33 @@ struct FixedValue {
   std::int32_t value;
 };
 
-constexpr FixedValue kFixedValues[] = {
-    {3, 4, Sprite, xvel, 0},        {3, 4, Sprite, yvel, 0},        {4, 5, Sector, ceilingpal, 0},
-    {4, 5, Sector, floorpal, 0},    {4, 5, Sector, visibility, 0},  {4, 5, Sector, extra, -1},
-    {4, 5, Wall, extra, -1},        {4, 5, Sprite, extra, -1},      {5, 6, Sprite, clipdist, 32},
-    {5, 6, Sprite, xoffset, 0},     {5, 6, Sprite, yoffset, 0},     {6, 7, Sector, filler, 0},
-    {6, 7, Sprite, filler, 0},      {6, 5, Wall, nextsector2, -1},  {6, 5, Wall, nextwall2, -1},
-    {4, 3, Sprite, spare, 0},
-};
+RecordKind KindNamed(const std::string& name) { return name == "sector" ? Sector : name == "wall" ? Wall : Sprite; }
+std::uint32_t Bits(const std::string& cell) { return cell == "all" ? kAll : static_cast<std::uint32_t>(std::stoul(cell, nullptr, 0)); }
+
+const std::vector<Loss> kLosses = [] {
+  std::vector<Loss> losses;
+  for (const testing::CaseRow& row : testing::ReadCases("map/losses.cases")) {
+    const auto& g = row.given;
+    if (g[0] != "loss") continue;
+    Loss loss{std::stoi(g[1]), std::stoi(g[2]), KindNamed(g[3]), testing::FieldNamed(g[4]), Bits(g[5])};
+    if (g.size() > 6) {
+      loss.when = g[6] == "clear" ? When::Clear : g[6] == "set" ? When::Set : When::Beyond;
+      loss.on = testing::FieldNamed(g[7]);
+      loss.bits = Bits(g[8]);
+    }
+    losses.push_back(loss);
+  }
+  return losses;
+}();
+
+const std::vector<FixedValue> kFixedValues = [] {
+  std::vector<FixedValue> fixed;
+  for (const testing::CaseRow& row : testing::ReadCases("map/losses.cases")) {
+    const auto& g = row.given;
+    if (g[0] == "fixed") fixed.push_back({std::stoi(g[1]), std::stoi(g[2]), KindNamed(g[3]), testing::FieldNamed(g[4]), std::stoi(g[5])});
+  }
+  return fixed;
+}();
 
 std::uint32_t WidthMask(const FieldSpec& entry) {
   return entry.size >= 4 ? kAll : (1u << (8 * entry.size)) - 1;
@@ -181,7 +148,7 @@ void CheckChain(const MapFile& start, std::int32_t turn, std::vector<int>& losse
         const auto changed = static_cast<std::uint32_t>(GetField(start, kind, i, entry.field) ^
                                                         GetField(map, kind, i, entry.field)) & WidthMask(entry);
         std::uint32_t may_change = 0;
-        for (std::size_t l = 0; l < std::size(kLosses); ++l) {
+        for (std::size_t l = 0; l < kLosses.size(); ++l) {
           const Loss& loss = kLosses[l];
           if (loss.kind != kind || loss.field != entry.field || !OnChain(loss, start.mapversion, turn) ||
               !Applies(loss, start, kind, i)) {
@@ -203,7 +170,7 @@ void CheckChain(const MapFile& start, std::int32_t turn, std::vector<int>& losse
 // any other version and back, it keeps what no step loses.
 TEST(MapPropertyTest, WrittenAndReadAndTakenThereAndBack) {
   std::mt19937 rng(2);
-  std::vector<int> losses_seen(std::size(kLosses), 0);
+  std::vector<int> losses_seen(kLosses.size(), 0);
   for (std::int32_t version = kLowestVersion; version <= kHighestVersion; ++version) {
     for (int n = 0; n < kMapsPerVersion; ++n) {
       const MapFile start = testing::RandomMap(version, rng);
@@ -220,7 +187,7 @@ TEST(MapPropertyTest, WrittenAndReadAndTakenThereAndBack) {
     }
   }
   // Each loss written down is one that happens: the table names no loss that never occurs.
-  for (std::size_t l = 0; l < std::size(kLosses); ++l) {
+  for (std::size_t l = 0; l < kLosses.size(); ++l) {
     EXPECT_GT(losses_seen[l], 0) << "loss " << l << " (" << FieldName(kLosses[l].field) << ", v"
                                  << kLosses[l].from << " and v" << kLosses[l].to << ") never happened";
   }

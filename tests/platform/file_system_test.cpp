@@ -32,28 +32,6 @@ std::string Found(const std::string& path) {
   return std::filesystem::path(found).filename().string();
 }
 
-// Plain files in byte order, directories only when asked for; a missing directory lists nothing.
-TEST(FileSystemTest, ListingAndFindingInAnyCase) {
-  TempDir dir;
-  for (const char* name : {"b.map", "A.map", "a.txt", "C.MAP"}) WriteBytes(dir / name, {1});
-  ASSERT_TRUE(std::filesystem::create_directory(dir / "Sub.map"));
-  WriteBytes(dir / "Sub.map/E1L1.MAP", {1, 2, 3});
-  Names names;
-  ASSERT_EQ(ListDirectory(dir.path(), kAttrReadOnly, names), FileStatus::Ok);
-  EXPECT_EQ(names, (Names{"A.map", "C.MAP", "a.txt", "b.map"}));
-  ASSERT_EQ(ListDirectory(dir.path(), kAttrReadOnly | kAttrDirectory, names), FileStatus::Ok);
-  EXPECT_EQ(names, (Names{"A.map", "C.MAP", "Sub.map", "a.txt", "b.map"}));
-  ASSERT_EQ(ListDirectory(dir / "SUB.MAP/", 0, names), FileStatus::Ok);
-  EXPECT_EQ(names, Names{"E1L1.MAP"});
-  EXPECT_EQ(ListDirectory(dir / "missing/", kAttrReadOnly, names), FileStatus::NotFound);
-  EXPECT_TRUE(names.empty());
-  EXPECT_EQ(Found(dir / "sub.map/e1l1.map"), "E1L1.MAP");
-  EXPECT_EQ(Found(dir / "sub.map/e1l2.map"), "");
-  EXPECT_EQ(Found(dir / "Sub.map"), "") << "a directory";
-  WriteBytes(dir / ".hidden.map", {1});
-  EXPECT_EQ(Found(dir / ".hidden.map"), "") << "a hidden file";
-}
-
 // The pieces back to back, over an existing longer file of another spelling, which keeps its
 // permissions, nothing else left; never into a missing directory or over a directory.
 TEST(FileSystemTest, Replace) {
