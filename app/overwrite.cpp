@@ -1,7 +1,9 @@
 #include "app/overwrite.hpp"
 
+#include <algorithm>
 #include <vector>
 
+#include "app/text.hpp"
 #include "console/console.hpp"
 #include "platform/file_system.hpp"
 
@@ -12,21 +14,13 @@ namespace {
 constexpr std::int32_t kYes = 1;
 constexpr std::int32_t kAlways = 3;
 
-std::string LowerAscii(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return text;
-}
-
 // Each choice's key is its first character in lower case; an empty choice has an empty key.
 std::vector<std::string> ChoiceKeys(std::string_view choices) {
   std::vector<std::string> keys;
   std::size_t start = 0;
   while (start < choices.size()) {
-    std::size_t end = choices.find('/', start);
-    if (end == std::string_view::npos) end = choices.size();
-    keys.push_back(LowerAscii(std::string(choices.substr(start, end > start ? 1 : 0))));
+    const std::size_t end = std::min(choices.find('/', start), choices.size());
+    keys.push_back(ToLowerAscii(choices.substr(start, end > start ? 1 : 0)));
     start = end + 1;
   }
   return keys;
@@ -35,7 +29,7 @@ std::vector<std::string> ChoiceKeys(std::string_view choices) {
 // Blocks until a key matches or input ends; keys that match nothing have no effect at all.
 std::int32_t WaitForChoice(const std::vector<std::string>& keys) {
   for (;;) {
-    const std::string key = LowerAscii(ReadKey());
+    const std::string key = ToLowerAscii(ReadKey());
     if (key.empty()) {
       if (KeyInputEnded()) return 0;
       WaitKey();

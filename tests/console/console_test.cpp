@@ -115,6 +115,9 @@ TEST(ConsoleTest, ColoursMovesAndTextHelpers) {
   EXPECT_EQ(ReadKey(), "");
   RestoreConsole();
   EXPECT_EQ(plain.Marked(), "<^C>");
+  ScopedConsoleCapture file;  // redirected: where the cursor is, is counted
+  PrintText("abc\r\nde", false);
+  EXPECT_EQ(std::pair(CursorRow(), CursorColumn()), std::pair(2, 3));
   EXPECT_EQ(Spaces(0) + Spaces(-5) + RepeatChar(0, '\xc4') + RepeatChar(-1, 'x'), "");
   EXPECT_EQ(Spaces(3) + RepeatChar(2, '\xc4'), "   \xc4\xc4");
   EXPECT_EQ(IntToText(7) + IntToText(0) + IntToText(std::numeric_limits<std::int32_t>::min()) +

@@ -16,6 +16,8 @@
 #include <string>
 #include <thread>
 
+#include "console/console.hpp"
+#include "console/key_input.hpp"
 #include "console/terminal.hpp"
 
 namespace tessaro {
@@ -161,10 +163,10 @@ TEST_F(PosixTerminalTest, InputInPiecesAndItsEnd) {
 }
 
 // Output waits until flushed (a large piece goes at once); sizes come from the terminal, and a
-// terminal that does not know its size says 0.
+// terminal that does not know its size says 0, which the console layer takes as 80 columns.
 TEST_F(PosixTerminalTest, OutputAndSizes) {
   std::string held, flushed, large, coded;
-  int columns = 0, rows = 0, unknown = 9;
+  int columns = 0, rows = 0, unknown = 9, assumed = 0;
   OnTerminal([&](Terminal& terminal) {
     winsize size{30, 100, 0, 0};
     ioctl(master_, TIOCSWINSZ, &size);
@@ -173,6 +175,7 @@ TEST_F(PosixTerminalTest, OutputAndSizes) {
     size = winsize{};
     ioctl(master_, TIOCSWINSZ, &size);
     unknown = terminal.Columns();
+    assumed = ConsoleColumns();
     terminal.Write("hello");
     held = Shown();
     terminal.Flush();
@@ -186,37 +189,46 @@ TEST_F(PosixTerminalTest, OutputAndSizes) {
     coded = Shown();
   });
   EXPECT_TRUE(columns == 100 && rows == 30 && unknown == 0);
+  EXPECT_EQ(assumed, 80) << "a console that does not tell its width is taken as 80 columns";
   EXPECT_EQ(held + "|" + flushed, "|hello");
   EXPECT_EQ(large, std::string(9000, 'x'));
   EXPECT_EQ(coded, "\x1b[0;97;40m\x1b[0m\x1b[2;3H");
 }
 
-// The question where the cursor is goes out with everything printed before it; an answer is read
-// through keys typed before it, which are kept; a terminal that never answers is given up on, and
-// raw mode lasts only while asking.
+// Through the console layer: the question where the cursor is goes out with everything printed
+// before it; an answer is read through keys typed before it, which stay keys, and the column it
+// gives is where printing goes on; a terminal that never answers is given up on, the row then
+// unknown (0); raw mode lasts only while asking.
 TEST_F(PosixTerminalTest, CursorQueriesAnsweredLateOrNever) {
-  std::string asked, typed, typed_unanswered;
-  int row = 0, column = 0, row_after = 0, column_after = 0;
-  bool answered = false, unanswered = true;
+  std::string asked, moved, keys, late;
+  int column = 0, row = 9;
   termios before{}, after{};
-  OnTerminal([&](Terminal& terminal) {
+  OnTerminal([&](Terminal&) {
     before = Settings();
-    terminal.Write("abc");
+    PrintText("abc", false);
     std::thread answer([&] {
       for (int i = 0; i < 100 && asked.find("\x1b[6n") == std::string::npos; ++i) asked += Shown(10);
       Type("y\x1b[A\x1b[4;9R");
     });
-    answered = terminal.QueryCursor(row, column, typed);
+    column = CursorColumn();
     answer.join();
+    TabTo(5);
+    FlushConsole();
+    moved = Shown();
+    keys = ReadKey();
+    keys += ReadKey();
     Type("n");
-    unanswered = terminal.QueryCursor(row_after, column_after, typed_unanswered);
+    row = CursorRow();
+    late = ReadKey();
     after = Settings();
   });
   EXPECT_EQ(asked, "abc\x1b[6n");
-  EXPECT_TRUE(answered && row == 4 && column == 9);
-  EXPECT_EQ(typed, "y\x1b[A");
-  EXPECT_FALSE(unanswered);
-  EXPECT_EQ(typed_unanswered, "n");
+  EXPECT_EQ(column, 9);
+  // Column 5 lies behind the answer's column 9: a line end (the terminal adds its own CR), then 5.
+  EXPECT_EQ(moved, "\r\r\n\x1b[5G");
+  EXPECT_EQ(keys, "y" + SpecialKey(key_code::kUp));
+  EXPECT_EQ(row, 0);
+  EXPECT_EQ(late, "n");
   EXPECT_TRUE(Same(before, after));
 }
 
