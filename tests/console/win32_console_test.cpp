@@ -140,8 +140,9 @@ TEST_F(WindowsConsoleTest, RowsTabsAndMoves) {
   EXPECT_EQ(Cursor(), std::make_pair(6, 12));
 }
 
-// Nothing applies colours before the first SetTextColor (the console may start grey on blue); the
-// rule byte is the box line of the PC code pages and a hyphen elsewhere.
+// Nothing applies colours before the first SetTextColor (the console may start grey on blue), and
+// the end of a run gives those back; the rule byte is the box line of the PC code pages and a
+// hyphen elsewhere.
 TEST_F(WindowsConsoleTest, ColoursAndTheRuleByte) {
   SetConsoleTextAttribute(out_, 0x17);
   OnConsole([] {
@@ -150,9 +151,12 @@ TEST_F(WindowsConsoleTest, ColoursAndTheRuleByte) {
     PrintText("b", false);
     SetTextColor(8);
     PrintText("c", true);
+    RestoreConsole();
+    PrintText("d", false);
   });
   EXPECT_EQ(Row(1), "abc");
-  EXPECT_EQ((std::vector<WORD>{Attribute(1, 1), Attribute(1, 2), Attribute(1, 3)}), (std::vector<WORD>{0x17, 15, 8}));
+  EXPECT_EQ((std::vector<WORD>{Attribute(1, 1), Attribute(1, 2), Attribute(1, 3), Attribute(2, 1)}),
+            (std::vector<WORD>{0x17, 15, 8, 0x17})) << "the console's own colours again at the end";
   const UINT code_page = GetConsoleOutputCP();
   for (const auto& [page, shown] : {std::pair<UINT, std::string>{437, "\xc4\xc4\xc4"}, {1252, "---"}}) {
     if (!SetConsoleOutputCP(page)) continue;

@@ -123,24 +123,6 @@ TEST(MapFileTest, OpenAndSaveAroundTheFormat) {
   EXPECT_EQ(ConversionLine(3, 7) + ConversionLine(7, 6), ":: Upgrading from v3 to v7:: Downgrading from v7 to v6");
 }
 
-// Where the tile numbers lie, by version 3 to 7: the tile pass depends on exactly these.
-TEST(RecordLayoutTest, TileFieldsLieWhereTheFormatPutsThem) {
-  const std::tuple<RecordKind, Field, std::array<int, 5>> rows[] = {
-      {RecordKind::Sector, ceilingpicnum, {11, 12, 4, 4, 16}}, {RecordKind::Sector, floorpicnum, {22, 24, 6, 6, 24}},
-      {RecordKind::Wall, picnum, {15, 16, 10, 14, 16}},        {RecordKind::Wall, overpicnum, {17, 18, 12, 16, 18}},
-      {RecordKind::Sprite, picnum, {16, 16, 16, 21, 14}},
-  };
-  for (const auto& [kind, field, offsets] : rows) {
-    for (int version = 3; version <= 7; ++version) {
-      const FieldSpec* place = LayoutOf(version, kind).Find(field);
-      ASSERT_NE(place, nullptr) << FieldName(field) << " v" << version;
-      EXPECT_TRUE(place->offset == offsets[static_cast<std::size_t>(version - 3)] && place->size == 2 &&
-                  place->sign == Sign::Signed)
-          << FieldName(field) << " v" << version;
-    }
-  }
-}
-
 // Records follow each other at the record size; 8-bit status fields are bit fields, read unsigned.
 TEST(RecordLayoutTest, FieldsAreReadWhereTheirRecordPutsThemWithTheirSign) {
   MapFile five = EmptyMap(5, 2, 1, 0);
