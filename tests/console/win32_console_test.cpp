@@ -140,9 +140,8 @@ TEST_F(WindowsConsoleTest, RowsTabsAndMoves) {
   EXPECT_EQ(Cursor(), std::make_pair(6, 12));
 }
 
-// Nothing applies colours before the first SetTextColor (the console may start grey on blue), and
-// the end of a run gives those back; the rule byte is the box line of the PC code pages and a
-// hyphen elsewhere.
+// No colours before the first SetTextColor (the console may start grey on blue), its own again at
+// the end; the rule byte is the box line of the PC code pages and a hyphen elsewhere.
 TEST_F(WindowsConsoleTest, ColoursAndTheRuleByte) {
   SetConsoleTextAttribute(out_, 0x17);
   OnConsole([] {
