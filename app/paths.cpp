@@ -82,12 +82,12 @@ bool MatchWildcard(std::string_view pattern, std::string_view name) {
   std::size_t star = std::string::npos;
   std::size_t star_taken = 0;
   while (n < lower_name.size()) {
-    if (p < pattern_end && (lower_pattern[p] == '?' || lower_pattern[p] == lower_name[n])) {
-      ++p;
-      ++n;
-    } else if (p < pattern_end && lower_pattern[p] == '*') {
+    if (p < pattern_end && lower_pattern[p] == '*') {
       star = p++;
       star_taken = n;
+    } else if (p < pattern_end && (lower_pattern[p] == '?' || lower_pattern[p] == lower_name[n])) {
+      ++p;
+      ++n;
     } else if (star != std::string::npos) {
       p = star + 1;
       n = ++star_taken;
