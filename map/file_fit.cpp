@@ -34,22 +34,22 @@ FileFit FitOf(const MapFile& map, const SourceExtent& source) {
     return fit;
   }
   fit.missing = static_cast<std::int64_t>(whole - source.bytes);
-  // The pieces in file order: the header, then each kind's records, from version 5 on each behind
+  // The pieces after the header in file order: each kind's records, from version 5 on each behind
   // its own count. A count the file lacks was read as 0, so its records are no piece at all.
   struct Piece {
     RecordKind kind;
     bool count;
   };
   using enum RecordKind;
-  static constexpr Piece kCountsTogether[] = {{Sector, true}, {Sector, false}, {Wall, false}, {Sprite, false}};
-  static constexpr Piece kCountsApart[] = {{Sector, true}, {Sector, false}, {Wall, true},
-                                           {Wall, false},  {Sprite, true},  {Sprite, false}};
-  const std::span<const Piece> kinds = pieces.size() == std::size(kCountsApart) ? std::span<const Piece>(kCountsApart)
-                                                                               : std::span<const Piece>(kCountsTogether);
+  static constexpr Piece kCountsTogether[] = {{Sector, false}, {Wall, false}, {Sprite, false}};
+  static constexpr Piece kCountsApart[] = {{Sector, false}, {Wall, true}, {Wall, false}, {Sprite, true}, {Sprite, false}};
+  const std::span<const Piece> kinds = pieces.size() == std::size(kCountsApart) + 1
+                                           ? std::span<const Piece>(kCountsApart)
+                                           : std::span<const Piece>(kCountsTogether);
   std::uint64_t start = pieces.front().size();
   for (std::size_t i = 1; i < pieces.size(); start += pieces[i].size(), ++i) {
     if (pieces[i].empty() || start + pieces[i].size() <= source.bytes) continue;
-    const auto [kind, count] = kinds[i];
+    const auto [kind, count] = kinds[i - 1];
     const auto first =
         static_cast<std::int32_t>(source.bytes > start ? (source.bytes - start) / LayoutOf(map.mapversion, kind).size : 0);
     fit.zeroed.push_back({kind, count, count ? 0 : first, count ? 0 : RecordCount(map, kind) - 1});

@@ -158,6 +158,8 @@ TEST(RecordLayoutTest, AccessOutsideTheArraysDoesNothing) {
   map.numwalls = -3;
   EXPECT_EQ(RecordCount(map, RecordKind::Wall), 0);
   EXPECT_EQ(LayoutOf(2, RecordKind::Wall).size, 0u) << "an unknown version has no fields";
+  map.mapversion = 2;
+  EXPECT_EQ(RecordsHeld(map, RecordKind::Wall), 0) << "nor records";
   EXPECT_EQ(LayoutOf(8, RecordKind::Wall).Find(x), nullptr);
 }
 

@@ -149,12 +149,13 @@ TEST(ReplaceTilesTest, CountsThatDisagreeWithTheArrays) {
 TEST(TilesUsedTest, DistinctTilesInRunsAndATemplateThatChangesNothing) {
   const std::int32_t tiles[] = {3, 0, 21, 17, 20, 2, -5, 7000, 1, 6000};
   for (std::int32_t version = 3; version <= 7; ++version) {
-    MapFile map = testing::EmptyMap(version, 2, 2, 2);
+    MapFile map = testing::EmptyMap(version, 2, 2, 3);
     FillPattern(map);
     const std::int32_t* next = tiles;
     for (const TileField& tile : kTileFields) {
       for (std::int32_t i = 0; i < 2; ++i) SetField(map, tile.kind, i, tile.field, *next++);
     }
+    SetField(map, RecordKind::Sprite, 2, picnum, 17);  // a tile used twice is listed once
     const std::vector<std::int32_t> used = TilesUsed(map);
     EXPECT_EQ(TilesUsedLine(used), "Tiles used (10): -5, 0\u20133, 17, 20\u201321, 6000, 7000") << "v" << version;
     const std::string text = SwapScriptTemplate(used, "E1L1_v7.map\n0-6000, 5");

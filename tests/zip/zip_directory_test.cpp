@@ -23,6 +23,7 @@ struct Entry {
   std::uint16_t method = 0;
   std::uint32_t size = 5;  // 0xFFFFFFFF: in a ZIP64 extra field when `extra`
   bool extra = false;
+  std::uint16_t extra_length = 16;  // as the extra field states it
 };
 
 // A local header and "hello", its central entry, the end record and 3 bytes of junk after it.
@@ -50,7 +51,7 @@ Bytes Zip(const Entry& entry, std::size_t& directory) {
   zip.insert(zip.end(), entry.name.begin(), entry.name.end());
   if (entry.extra) {
     Put(zip, 1, 2);
-    Put(zip, 16, 2);
+    Put(zip, entry.extra_length, 2);
     Put(zip, 5, 8);
     Put(zip, 5, 8);
   }
@@ -86,6 +87,7 @@ TEST(ZipDirectoryTest, MembersAndWhereTheirDataBegins) {
     EXPECT_EQ(member.refused, Ok);
     EXPECT_EQ(ZipDataOffset(zip, member, 45), 40u);
     EXPECT_EQ(ZipDataOffset(zip, member, 44), 0u) << "data past the end";
+    EXPECT_EQ(ZipDataOffset(zip, member, 39), 0u) << "the local header past the end";
     EXPECT_EQ(ZipDataOffset(std::span(zip).subspan(1), member, 45), 0u) << "no local header";
     // Cut anywhere before the end of the end record, the zip has none.
     for (std::size_t length = 0; length + 3 < zip.size(); ++length) {
@@ -95,6 +97,8 @@ TEST(ZipDirectoryTest, MembersAndWhereTheirDataBegins) {
   }
   std::vector<ArchiveMember> members;
   EXPECT_EQ(Read(Zip(Entry{.size = 0xFFFFFFFF}, directory), members), SourceCorrupted) << "no ZIP64 field for it";
+  EXPECT_EQ(Read(Zip(Entry{.size = 0xFFFFFFFF, .extra = true, .extra_length = 8}, directory), members), SourceCorrupted)
+      << "a ZIP64 field too short for both sizes";
 }
 
 TEST(ZipDirectoryTest, RefusalsInTheirOrder) {
