@@ -1,7 +1,5 @@
-// The POSIX terminal on a pseudo-terminal of its own: raw mode set and given back exactly on every
-// path, input that comes in pieces or ends, sizes, output held until flushed, a cursor query that is
-// answered late or never. Standard input and output point at the pseudo-terminal only while an
-// action runs, and the action only records: GoogleTest's own output never goes there.
+// The POSIX terminal on a pseudo-terminal of its own. Standard input and output point at it only
+// while an action runs, and the action only records: GoogleTest's own output never goes there.
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/ioctl.h>

@@ -1,6 +1,5 @@
-// The POSIX file layer as a user meets it: names found and listed whatever their case, with
-// hidden, read-only and special entries (file_system.cases), and when the process has no file
-// handle left.
+// The POSIX file layer as a user meets it: names found and listed (file_system.cases), files that
+// change, saves, and no file handle left.
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -39,11 +38,9 @@ void MakeEntries(const testing::TempDir& dir, const std::string& entries) {
 }
 
 unsigned AllowedOf(std::string_view letters) {
+  constexpr std::pair<char, unsigned> kLetters[] = {{'r', kAttrReadOnly}, {'h', kAttrHidden}, {'s', kAttrSystem}, {'d', kAttrDirectory}};
   unsigned allowed = 0;
-  for (const char letter : letters) {
-    allowed |= letter == 'r' ? kAttrReadOnly : letter == 'h' ? kAttrHidden : letter == 's' ? kAttrSystem
-               : letter == 'd' ? kAttrDirectory : 0u;
-  }
+  for (const auto& [letter, attribute] : kLetters) allowed |= letters.find(letter) != std::string_view::npos ? attribute : 0u;
   return allowed;
 }
 
@@ -143,10 +140,8 @@ TEST(FileSystemTest, ReadsOfFilesThatChangeAndOfWhatIsNoFile) {
   EXPECT_EQ(device.Seek(UINT64_MAX), FileStatus::IoError);
 }
 
-// A save is the whole new content or nothing: a target that is read-only, hidden or in no folder
-// keeps the old file and leaves no temporary one (a write the size limit cuts short is in the
-// end-to-end tables); a link stays a link to the file it saves into; thousands of pieces are all
-// written.
+// A save is whole or nothing (a write cut short: the end-to-end tables): a read-only, hidden or
+// folderless target is kept, no temporary file left; a link stays one; thousands of pieces go.
 TEST(FileSystemTest, SavesAreWholeOrNothing) {
   testing::TempDir dir;
   const testing::Bytes old(50, 3);
@@ -165,8 +160,7 @@ TEST(FileSystemTest, SavesAreWholeOrNothing) {
   EXPECT_EQ(dir.Entries(), (std::vector<std::string>{".hidden.map", "link.map", "ro.map", "target.map"}));
 }
 
-// Folders remembered between lookups are told apart by what they are, not by when they changed:
-// two left alone since the same moment each keep their own names.
+// Remembered folders are told apart by what they are: two changed at the same moment keep their names.
 TEST(FileSystemTest, FoldersChangedAtTheSameMomentKeepTheirOwnNames) {
   testing::TempDir dir;
   for (const char* file : {"one/A.MAP", "two/B.MAP"}) {
