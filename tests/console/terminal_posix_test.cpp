@@ -21,7 +21,6 @@
 
 namespace tessaro {
 namespace {
-
 class PosixTerminalTest : public ::testing::Test {
  protected:
   void SetUp() override {
