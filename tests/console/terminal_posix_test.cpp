@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <thread>
 
@@ -71,10 +72,7 @@ class PosixTerminalTest : public ::testing::Test {
   int slave_ = -1;
 };
 
-bool Same(const termios& a, const termios& b) {
-  return a.c_iflag == b.c_iflag && a.c_oflag == b.c_oflag && a.c_cflag == b.c_cflag && a.c_lflag == b.c_lflag &&
-         std::equal(std::begin(a.c_cc), std::end(a.c_cc), std::begin(b.c_cc));
-}
+bool Same(const termios& a, const termios& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
 bool Raw(const termios& s) {
   return (s.c_lflag & (ECHO | ICANON | IEXTEN | ISIG)) == 0 && (s.c_iflag & (IXON | ICRNL)) == 0 && s.c_cc[VMIN] == 1 &&

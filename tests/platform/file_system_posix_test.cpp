@@ -78,6 +78,8 @@ TEST(FileSystemCasesTest, EveryRowFindsOrListsWhatItExpects) {
 TEST(FileSystemTest, NoHandleLeft) {
   testing::TempDir dir;
   testing::WriteBytes(dir / "a.map", {1});
+  std::filesystem::create_directory(dir / "fresh");
+  testing::WriteBytes(dir / "fresh/b.map", {1});
   // A directory left alone for a while is remembered, so its names are found without a handle.
   std::filesystem::last_write_time(dir.path(), std::filesystem::file_time_type::clock::now() - std::chrono::hours(1));
   std::string found;
@@ -92,13 +94,15 @@ TEST(FileSystemTest, NoHandleLeft) {
   ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &none), 0);
   InputFile file;
   const FileStatus opened = file.Open(dir / "a.map");
+  const FileStatus scanned = FindFile(dir / "fresh/B.MAP", kAttrReadOnly, found);  // a folder not read yet
   const FileStatus replaced = ReplaceFile(dir / "b.map", {});
   const FileStatus listed = ListDirectory("/", kAttrReadOnly, names);
   setrlimit(RLIMIT_NOFILE, &saved);
   EXPECT_EQ(opened, FileStatus::NoHandle);
   EXPECT_EQ(replaced, FileStatus::NoHandle);
   EXPECT_EQ(listed, FileStatus::NoHandle);
-  EXPECT_EQ(dir.Entries(), std::vector<std::string>{"a.map"});
+  EXPECT_EQ(scanned, FileStatus::NoHandle);
+  EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"a.map", "fresh"}));
 }
 
 // A file read as it was when opened: one that shrinks meanwhile ends early without an error, one
