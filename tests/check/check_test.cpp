@@ -14,6 +14,7 @@
 #include "tests/map/field_cells.hpp"
 #include "tests/map/map_builder.hpp"
 #include "tests/support/case_table.hpp"
+#include "tests/support/temp_dir.hpp"
 
 namespace tessaro {
 namespace {
@@ -126,8 +127,7 @@ TEST(CheckSamplesTest, TheShippedMapsAreSound) {
   int checked = 0;
   for (const auto& entry : std::filesystem::recursive_directory_iterator(std::string(TESSARO_SOURCE_DIR) + "/samples")) {
     if (!entry.is_regular_file()) continue;
-    std::ifstream in(entry.path(), std::ios::binary);
-    const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    const testing::Bytes bytes = testing::ReadBytes(entry.path().string());
     MapFile map;
     SourceExtent extent;
     EXPECT_EQ(ReadMap(bytes, map, &extent), Ok) << entry.path();

@@ -52,8 +52,7 @@ def help_screen(tmux, golden="help_screen.txt"):
         assert "status=" not in tmux.screen(), "the help waits for a key"
         tmux.keys("x")
     tmux.wait_for("status=1")
-    # What the shell prints next is in the terminal's own colours again.
-    coloured = tmux.screen(colours=True)
+    coloured = tmux.screen(colours=True)  # what the shell prints next is in the terminal's own colours
     codes = re.findall(r"\x1b\[([0-9;]*)m", coloured[:coloured.index("status=")])
     assert not codes or codes[-1] in ("", "0") or {"39", "49"} <= set(codes[-2:]), "colours left set: %r" % coloured
 
@@ -81,8 +80,7 @@ def at_question(*keys, number=None, status=0):
             tmux.keys(key)
             time.sleep(0.1)
         tmux.wait_for("status=%d" % status)
-        # Ctrl-C leaves the question's line behind: the shell goes on below it.
-        assert keys != ("C-c",) or "\nstatus=130" in tmux.screen(), tmux.screen()
+        assert keys != ("C-c",) or "\nstatus=130" in tmux.screen(), "not on a line of its own: " + tmux.screen()
     return act
 
 

@@ -163,8 +163,7 @@ TEST(FileSystemTest, SavesAreWholeOrNothing) {
   EXPECT_EQ(dir.Entries(), (std::vector<std::string>{".hidden.map", "link.map", "ro.map", "target.map"}));
 }
 
-// Remembered folders are told apart by what they are: two changed at the same moment keep their names.
-TEST(FileSystemTest, FoldersChangedAtTheSameMomentKeepTheirOwnNames) {
+TEST(FileSystemTest, FoldersRememberedAreToldApartByWhatTheyAreNotWhenTheyChanged) {
   testing::TempDir dir;
   for (const char* file : {"one/A.MAP", "two/B.MAP"}) {
     std::filesystem::create_directory(std::filesystem::path(dir / file).parent_path());

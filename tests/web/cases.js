@@ -59,13 +59,13 @@ exports.parse = (table) => {
 };
 
 // What the native program prints and makes of one file: the script's line, then for each map (a group file holds
-// many) its lines from its ":: Opening" on, the name of the file its ":: Saving" line names ('' for none) and its bytes.
+// many) its lines from its ":: Opening" on, the name of the file its ":: Saving" line names ('' for none) and its bytes;
+// status 2 (a map failed) is a run like any other.
 exports.native = (program, name, bytes, target, script) => {
   const folder = fs.mkdtempSync(path.join(os.tmpdir(), 'tessaro-native-'));
   fs.writeFileSync(path.join(folder, name), bytes);
   if (script) fs.writeFileSync(path.join(folder, 'swaps.txt'), script);
   const words = ['-In', name, '-Version', `${target}`, '-R', ...(script ? ['-ST', 'swaps'] : [])];
-  // Status 2 says a map failed, which a case may well hold; anything else is the test's failure.
   const run = spawnSync(path.resolve(program), words, { cwd: folder });
   if (run.status !== 0 && run.status !== 2) throw new Error(`${program} ${words.join(' ')}: status ${run.status}`);
   const printed = run.stdout.toString().split('\r\n');

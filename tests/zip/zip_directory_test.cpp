@@ -24,6 +24,7 @@ struct Entry {
   std::uint32_t size = 5;  // 0xFFFFFFFF: in a ZIP64 extra field when `extra`
   bool extra = false;
   std::uint16_t extra_length = 16;  // as the extra field states it
+  bool timestamp = false;           // another extra field before the ZIP64 one
 };
 
 // A local header and "hello", its central entry, the end record and 3 bytes of junk after it.
@@ -45,10 +46,11 @@ Bytes Zip(const Entry& entry, std::size_t& directory) {
   Put(zip, entry.size, 4);
   Put(zip, entry.size, 4);
   Put(zip, entry.name.size(), 2);
-  Put(zip, entry.extra ? 20 : 0, 2);
+  Put(zip, (entry.extra ? 20u : 0u) + (entry.timestamp ? 8u : 0u), 2);
   zip.resize(zip.size() + 10);
   Put(zip, 0, 4);
   zip.insert(zip.end(), entry.name.begin(), entry.name.end());
+  if (entry.timestamp) Put(zip, 0x00045455, 8);  // its id, its length 4, its 4 bytes
   if (entry.extra) {
     Put(zip, 1, 2);
     Put(zip, entry.extra_length, 2);
@@ -75,7 +77,8 @@ MapError Read(const Bytes& zip, std::vector<ArchiveMember>& members) {
 
 TEST(ZipDirectoryTest, MembersAndWhereTheirDataBegins) {
   std::size_t directory = 0;
-  for (const Entry& entry : {Entry{}, Entry{.size = 0xFFFFFFFF, .extra = true}}) {
+  for (const Entry& entry : {Entry{}, Entry{.size = 0xFFFFFFFF, .extra = true},
+                             Entry{.size = 0xFFFFFFFF, .extra = true, .timestamp = true}}) {
     const Bytes zip = Zip(entry, directory);
     std::vector<ArchiveMember> members;
     ASSERT_EQ(Read(zip, members), Ok);
