@@ -1,6 +1,6 @@
 #include "map/map_messages.hpp"
 
-#include <iterator>
+#include <array>
 
 #include "map/map.hpp"
 
@@ -18,7 +18,7 @@ std::string ConversionLine(std::int32_t from, std::int32_t to) {
 }
 
 std::string_view MapErrorMessage(std::int32_t error) {
-  static constexpr std::string_view kMessages[] = {
+  static constexpr auto kMessages = std::to_array<std::string_view>({
       "",
       "   Source file corrupted",
       "   Source file no found",
@@ -32,10 +32,10 @@ std::string_view MapErrorMessage(std::int32_t error) {
       "   Cannot write into a group file",
       "   Compression method not supported",
       "   Member is encrypted",
-  };
-  static_assert(std::size(kMessages) == kLastMapError + 1);
+  });
+  static_assert(kMessages.size() == kLastMapError + 1);
   if (error < 1 || error > kLastMapError) return {};
-  return kMessages[error];
+  return kMessages[static_cast<std::size_t>(error)];
 }
 
 }  // namespace tessaro
