@@ -56,7 +56,8 @@ MapError ReadZip64End(std::span<const std::uint8_t> tail, std::uint64_t tail_sta
   const std::size_t locator = end - kZip64LocatorBytes;
   const std::uint64_t record = At(tail, locator + 8, 8);
   if (At(tail, locator + 4, 4) != 0 || At(tail, locator + 16, 4) > 1) return FormatUnsupported;
-  if (record < tail_start || !Fits(record - tail_start, kZip64EndBytes, locator)) return FormatUnsupported;
+  if (record < tail_start) return FormatUnsupported;  // may well be whole, but lies before what was read
+  if (!Fits(record - tail_start, kZip64EndBytes, locator)) return SourceCorrupted;
   const auto at = static_cast<std::size_t>(record - tail_start);
   if (At(tail, at, 4) != kZip64EndSignature) return SourceCorrupted;
   disks = At(tail, at + 16, 4) | At(tail, at + 20, 4) | (At(tail, at + 24, 8) ^ At(tail, at + 32, 8));

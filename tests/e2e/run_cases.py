@@ -44,8 +44,9 @@ class Stream:
 
 def zipped(given):
     """A zip made by zipfile: "[streamed] [zip64] [comment=N] NAME=[stored] [method=N] [encrypted] [crc=HEX]
-    [size=N] SOURCE | NAME=...", members deflated unless stored; method, encrypted, crc and size are written
-    over the headers afterwards; the comment of N bytes begins with an end record's signature."""
+    [size=N] [note=TEXT] SOURCE | NAME=...", members deflated unless stored, a note their own comment; method,
+    encrypted, crc and size are written over the headers afterwards; the comment of N bytes begins with an end
+    record's signature."""
     options, members, out = [], [], io.BytesIO()
     for part in given.split(" | "):
         words = part.split(" ")
@@ -53,7 +54,7 @@ def zipped(given):
             options.append(words.pop(0))
         name, _, words[0] = words[0].partition("=")
         flags = {}
-        while words[0] in ("stored", "encrypted") or words[0].partition("=")[0] in ("method", "crc", "size"):
+        while words[0] in ("stored", "encrypted") or words[0].partition("=")[0] in ("method", "crc", "size", "note"):
             key, _, value = words.pop(0).partition("=")
             flags[key] = value
         members.append((unescape(name).decode("latin-1"), flags, content(" ".join(words))))
@@ -64,7 +65,9 @@ def zipped(given):
         with zipfile.ZipFile(Stream(out) if "streamed" in options else out, "w") as z:
             for name, flags, data in members:
                 stored = "stored" in flags or "method" in flags
-                z.writestr(zipfile.ZipInfo(name, (2024, 1, 1, 0, 0, 0)), data, zipfile.ZIP_STORED if stored else zipfile.ZIP_DEFLATED)
+                info = zipfile.ZipInfo(name, (2024, 1, 1, 0, 0, 0))
+                info.comment = flags.get("note", "").encode()
+                z.writestr(info, data, zipfile.ZIP_STORED if stored else zipfile.ZIP_DEFLATED)
             for option in options:
                 if option.startswith("comment="):
                     z.comment = (b"PK\x05\x06" + b"c" * 65535)[:int(option[8:])]
