@@ -43,10 +43,9 @@ class Stream:
 
 
 def zipped(given):
-    """A zip made by zipfile: "[streamed] [zip64] [comment=N] NAME=[stored] [method=N] [encrypted] [crc=HEX]
-    [size=N] [note=TEXT] SOURCE | NAME=...", members deflated unless stored, a note their own comment; method,
-    encrypted, crc and size are written over the headers afterwards; the comment of N bytes begins with an end
-    record's signature."""
+    """A zip made by zipfile: "[streamed] [zip64] [comment=N] NAME=[stored] [method=N] [encrypted] [crc=HEX] [size=N]
+    [note=TEXT] SOURCE | NAME=...", deflated unless stored, a note the member's comment; method, encrypted, crc and
+    size are written over the headers afterwards; the comment of N bytes begins with an end record's signature."""
     options, members, out = [], [], io.BytesIO()
     for part in given.split(" | "):
         words = part.split(" ")
